@@ -1,0 +1,10 @@
+#include "engine/saver_random.h"
+
+namespace mandeldive {
+
+SaverRandom& ProcessRandom() {
+  static SaverRandom generator;
+  return generator;
+}
+
+}  // namespace mandeldive

@@ -1,0 +1,20 @@
+// Text for the in-memory surface through fontconfig and FreeType. A GDI font
+// description is matched by family name, so "Arial" resolves to a
+// metric-compatible face (Liberation Sans on Debian), and scaled as GDI
+// scales: the height is the cell height (ascent + descent) and the width the
+// average character width. Glyphs are drawn unsmoothed, as GDI draws small
+// text at default quality, so drawing a text twice changes nothing.
+#ifndef MANDELDIVE_SURFACE_FREETYPE_TEXT_H_
+#define MANDELDIVE_SURFACE_FREETYPE_TEXT_H_
+
+#include <memory>
+
+#include "surface/text_rasteriser.h"
+
+namespace mandeldive {
+
+std::unique_ptr<TextRasteriser> MakeFreeTypeText();
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_SURFACE_FREETYPE_TEXT_H_

@@ -1,0 +1,94 @@
+#include "surface/memory_surface.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace mandeldive {
+
+MemorySurface::MemorySurface(std::int32_t width, std::int32_t height,
+                             std::unique_ptr<TextRasteriser> text)
+    : width_(std::max<std::int32_t>(width, 0)),
+      height_(std::max<std::int32_t>(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * height_, kWhite),
+      text_(std::move(text)) {}
+
+Rect MemorySurface::ClientRect() const { return {0, 0, width_, height_}; }
+
+void MemorySurface::AcquireContext() {
+  ++openContexts_;
+  ++contextsAcquired_;
+}
+
+void MemorySurface::ReleaseContext() { --openContexts_; }
+
+void MemorySurface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
+  ++pixelCalls_;
+  if (Inside(x, y)) {
+    pixels_[static_cast<std::size_t>(y) * width_ + x] = ShownColour(colour);
+  }
+}
+
+void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
+                               const ColorRef* colours, std::int32_t count) {
+  if (x < 0 || x >= width_) return;
+  const std::int32_t first = std::max<std::int32_t>(top, 0);
+  const std::int32_t end = std::min<std::int32_t>(top + count, height_);
+  for (std::int32_t y = first; y < end; ++y) {
+    const ColorRef c = colours[y - top];
+    if (c != kKeepPixel) {
+      pixels_[static_cast<std::size_t>(y) * width_ + x] = ShownColour(c);
+    }
+  }
+}
+
+void MemorySurface::Fill(ColorRef colour) {
+  std::fill(pixels_.begin(), pixels_.end(), ShownColour(colour));
+}
+
+void MemorySurface::FrameRect(const Rect& rect, ColorRef colour) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const ColorRef shown = ShownColour(colour);
+  auto put = [&](std::int32_t x, std::int32_t y) {
+    if (Inside(x, y)) pixels_[static_cast<std::size_t>(y) * width_ + x] = shown;
+  };
+  for (std::int32_t x = rect.left; x < rect.right; ++x) {
+    put(x, rect.top);
+    put(x, rect.bottom - 1);
+  }
+  for (std::int32_t y = rect.top; y < rect.bottom; ++y) {
+    put(rect.left, y);
+    put(rect.right - 1, y);
+  }
+}
+
+void MemorySurface::SelectFont(const FontDesc& font) {
+  ++openFonts_;
+  fontOpen_ = text_ != nullptr && text_->Open(font);
+}
+
+void MemorySurface::DeselectFont() {
+  --openFonts_;
+  if (fontOpen_) text_->Close();
+  fontOpen_ = false;
+}
+
+std::int32_t MemorySurface::TextWidth(const char* text) {
+  return fontOpen_ ? text_->Width(text) : 0;
+}
+
+void MemorySurface::Plot(void* self, std::int32_t x, std::int32_t y) {
+  auto* surface = static_cast<MemorySurface*>(self);
+  if (surface->Inside(x, y)) {
+    surface->pixels_[static_cast<std::size_t>(y) * surface->width_ + x] =
+        surface->textColour_;
+  }
+}
+
+void MemorySurface::DrawText(std::int32_t x, std::int32_t y, const char* text,
+                             ColorRef colour) {
+  if (!fontOpen_) return;
+  textColour_ = ShownColour(colour);
+  text_->Draw(x, y, text, &MemorySurface::Plot, this);
+}
+
+}  // namespace mandeldive

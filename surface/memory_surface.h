@@ -1,0 +1,74 @@
+// A drawing surface held in memory: the window of the headless renderer and
+// of the tests. It behaves as the saver's window does: it starts white (the
+// class background), clips everything outside the client area and shows a
+// colour as its low 24 bits.
+#ifndef MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
+#define MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/drawing_surface.h"
+#include "surface/text_rasteriser.h"
+
+namespace mandeldive {
+
+class MemorySurface final : public DrawingSurface {
+ public:
+  // A white client area of width x height pixels (either may be 0). Without
+  // a text rasteriser, texts measure 0 and draw nothing.
+  MemorySurface(std::int32_t width, std::int32_t height,
+                std::unique_ptr<TextRasteriser> text = nullptr);
+
+  Rect ClientRect() const override;
+  void AcquireContext() override;
+  void ReleaseContext() override;
+  void SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) override;
+  void DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* colours,
+                  std::int32_t count) override;
+  void FrameRect(const Rect& rect, ColorRef colour) override;
+  void SelectFont(const FontDesc& font) override;
+  void DeselectFont() override;
+  std::int32_t TextWidth(const char* text) override;
+  void DrawText(std::int32_t x, std::int32_t y, const char* text,
+                ColorRef colour) override;
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // The shown colour of a pixel inside the client area.
+  ColorRef Pixel(std::int32_t x, std::int32_t y) const {
+    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+  }
+  // Row-major shown colours, width() x height().
+  const std::vector<ColorRef>& pixels() const { return pixels_; }
+  void Fill(ColorRef colour);
+
+  // Resource bookkeeping, so tests can see that every operation gives back
+  // what it took.
+  std::int32_t openContexts() const { return openContexts_; }
+  std::int32_t openFonts() const { return openFonts_; }
+  std::int64_t contextsAcquired() const { return contextsAcquired_; }
+  std::int64_t pixelCalls() const { return pixelCalls_; }
+
+ private:
+  static void Plot(void* self, std::int32_t x, std::int32_t y);
+  bool Inside(std::int32_t x, std::int32_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_;
+  }
+
+  std::int32_t width_;
+  std::int32_t height_;
+  std::vector<ColorRef> pixels_;
+  std::unique_ptr<TextRasteriser> text_;
+  bool fontOpen_ = false;
+  ColorRef textColour_ = 0;
+  std::int32_t openContexts_ = 0;
+  std::int32_t openFonts_ = 0;
+  std::int64_t contextsAcquired_ = 0;
+  std::int64_t pixelCalls_ = 0;
+};
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_SURFACE_MEMORY_SURFACE_H_

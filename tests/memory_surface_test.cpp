@@ -1,0 +1,45 @@
+#include <memory>
+
+#include "surface/memory_surface.h"
+#include "tests/surface_suite.h"
+
+namespace mandeldive {
+namespace {
+
+class PlainMemory final : public SurfaceUnderTest {
+ public:
+  PlainMemory(std::int32_t w, std::int32_t h) : surface_(w, h) {}
+  DrawingSurface& surface() override { return surface_; }
+  ColorRef Pixel(std::int32_t x, std::int32_t y) override {
+    return surface_.Pixel(x, y);
+  }
+  bool HasText() const override { return false; }
+
+ private:
+  MemorySurface surface_;
+};
+
+struct PlainMemoryMaker {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+    return std::make_unique<PlainMemory>(w, h);
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory, SurfaceSuite, PlainMemoryMaker);
+
+TEST(MemorySurface, EmptyClientAreaTakesEveryCallQuietly) {
+  MemorySurface surface(0, 0);
+  SurfaceContext context(surface);
+  surface.SetPixel(0, 0, kYellow);
+  surface.FrameRect({0, 0, 5, 5}, kYellow);
+  const ColorRef column[2] = {1, 2};
+  surface.DrawColumn(0, 0, column, 2);
+  surface.SelectFont({});
+  EXPECT_EQ(surface.TextWidth("abc"), 0);
+  surface.DrawText(0, 0, "abc", kYellow);
+  surface.DeselectFont();
+  EXPECT_TRUE(surface.pixels().empty());
+}
+
+}  // namespace
+}  // namespace mandeldive

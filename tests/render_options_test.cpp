@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/render_options.h"
+
+namespace mandeldive {
+namespace {
+
+bool Parse(std::vector<const char*> args, RenderOptions* o, std::string* error) {
+  args.insert(args.begin(), "mandeldive-render");
+  return ParseRenderArgs(static_cast<int>(args.size()), args.data(), o, error);
+}
+
+TEST(RenderOptions, DefaultsAndEveryOption) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"-o", "a.png"}, &o, &error)) << error;
+  EXPECT_EQ(o.width, 800);
+  EXPECT_EQ(o.height, 600);
+  EXPECT_EQ(o.mandelbrotColor, 0u);
+  EXPECT_EQ(o.backgroundColor, 0u);
+  EXPECT_EQ(o.ticks, 1);
+  EXPECT_FALSE(o.fixedTime);
+  ASSERT_TRUE(Parse({"--size", "16384x1", "--mandelbrot-color", "8",
+                     "--background-color", "14", "--ticks", "0", "--time",
+                     "0", "--frames", "out", "-o", "b.png"},
+                    &o, &error))
+      << error;
+  EXPECT_EQ(o.width, 16384);
+  EXPECT_EQ(o.height, 1);
+  EXPECT_EQ(o.mandelbrotColor, 8u);
+  EXPECT_EQ(o.backgroundColor, 14u);
+  EXPECT_EQ(o.ticks, 0);
+  EXPECT_TRUE(o.fixedTime);
+  EXPECT_EQ(o.time, 0);
+  EXPECT_EQ(o.framesDir, "out");
+  EXPECT_EQ(o.output, "b.png");
+}
+
+TEST(RenderOptions, BadInputNamesTheProblem) {
+  struct {
+    std::vector<const char*> args;
+    const char* mentions;
+  } const cases[] = {
+      {{}, "no output"},
+      {{"--size", "800x600"}, "no output"},
+      {{"-o"}, "needs a value"},
+      {{"--bogus", "-o", "a.png"}, "unknown option '--bogus'"},
+      {{"-o", "a.png", "extra"}, "unknown option 'extra'"},
+      {{"--size", "800", "-o", "a.png"}, "size '800'"},
+      {{"--size", "0x600", "-o", "a.png"}, "size"},
+      {{"--size", "16385x600", "-o", "a.png"}, "size"},
+      {{"--size", "800x600x3", "-o", "a.png"}, "size"},
+      {{"--size", "-800x600", "-o", "a.png"}, "size"},
+      {{"--size", "800X600", "-o", "a.png"}, "size"},
+      {{"--size", " 800x600", "-o", "a.png"}, "size"},
+      {{"--mandelbrot-color", "9", "-o", "a.png"}, "0..8"},
+      {{"--mandelbrot-color", "-1", "-o", "a.png"}, "0..8"},
+      {{"--mandelbrot-color", "", "-o", "a.png"}, "0..8"},
+      {{"--background-color", "15", "-o", "a.png"}, "0..14"},
+      {{"--background-color", "0x3", "-o", "a.png"}, "0..14"},
+      {{"--background-color", "99999999999999999999", "-o", "a.png"}, "0..14"},
+      {{"--ticks", "1.5", "-o", "a.png"}, "ticks"},
+      {{"--time", "-1", "-o", "a.png"}, "time"},
+      {{"--frames", "", "-o", "a.png"}, "frames"},
+      {{"-o", ""}, "output"},
+  };
+  for (const auto& c : cases) {
+    RenderOptions o;
+    std::string error;
+    EXPECT_FALSE(Parse(c.args, &o, &error)) << c.mentions;
+    EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(RenderOptions, HelpNeedsNoOutput) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"--help"}, &o, &error));
+  EXPECT_TRUE(o.help);
+}
+
+}  // namespace
+}  // namespace mandeldive

@@ -1,0 +1,129 @@
+#include "tools/render_options.h"
+
+#include <cstring>
+
+#include "engine/colour_schemes.h"
+
+namespace mandeldive {
+
+const char kRenderUsage[] =
+    "usage: mandeldive-render [--size WxH] [--mandelbrot-color N] "
+    "[--background-color N] [--ticks N] [--time SECONDS] [--frames DIR] "
+    "-o FILE.png\n"
+    "  --size WxH              client area, 1..16384 on each side "
+    "(default 800x600)\n"
+    "  --mandelbrot-color N    scheme inside the set, 0..8 (default 0)\n"
+    "  --background-color N    scheme of escaping points, 0..14 (default 0)\n"
+    "  --ticks N               animation ticks to run, 0..1000000 "
+    "(default 1)\n"
+    "  --time SECONDS          clock the zoom step reads (default: now)\n"
+    "  --frames DIR            also write DIR/tick-01.png ... after each tick\n"
+    "  -o FILE.png             the picture after the last tick\n"
+    "exit codes: 0 written, 1 cannot write, 2 bad input\n";
+
+bool ParseWholeNumber(const std::string& text, std::int64_t min,
+                      std::int64_t max, std::int64_t* value) {
+  if (text.empty() || text.size() > 18) return false;
+  std::int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < min || v > max) return false;
+  *value = v;
+  return true;
+}
+
+bool ParseSize(const std::string& text, std::int32_t* width,
+               std::int32_t* height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  std::int64_t w = 0;
+  std::int64_t h = 0;
+  if (!ParseWholeNumber(text.substr(0, x), 1, kMaxRenderSide, &w) ||
+      !ParseWholeNumber(text.substr(x + 1), 1, kMaxRenderSide, &h)) {
+    return false;
+  }
+  *width = static_cast<std::int32_t>(w);
+  *height = static_cast<std::int32_t>(h);
+  return true;
+}
+
+bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
+                     std::string* error) {
+  RenderOptions o;
+  bool haveOutput = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-h" || arg == "--help") {
+      o.help = true;
+      *options = o;
+      return true;
+    }
+    const bool takesValue = arg == "--size" || arg == "--mandelbrot-color" ||
+                            arg == "--background-color" || arg == "--ticks" ||
+                            arg == "--time" || arg == "--frames" || arg == "-o";
+    if (!takesValue) {
+      *error = "unknown option '" + arg + "'";
+      return false;
+    }
+    if (i + 1 >= argc) {
+      *error = "option " + arg + " needs a value";
+      return false;
+    }
+    const std::string value = argv[++i];
+    std::int64_t n = 0;
+    if (arg == "--size") {
+      if (!ParseSize(value, &o.width, &o.height)) {
+        *error = "size '" + value + "' is not WxH with 1..16384 on each side";
+        return false;
+      }
+    } else if (arg == "--mandelbrot-color") {
+      if (!ParseWholeNumber(value, 0, kInsideSchemeCount - 1, &n)) {
+        *error = "mandelbrot color '" + value + "' is not a number in 0..8";
+        return false;
+      }
+      o.mandelbrotColor = static_cast<std::uint32_t>(n);
+    } else if (arg == "--background-color") {
+      if (!ParseWholeNumber(value, 0, kEscapeSchemeCount - 1, &n)) {
+        *error = "background color '" + value + "' is not a number in 0..14";
+        return false;
+      }
+      o.backgroundColor = static_cast<std::uint32_t>(n);
+    } else if (arg == "--ticks") {
+      if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &n)) {
+        *error = "ticks '" + value + "' is not a number in 0..1000000";
+        return false;
+      }
+      o.ticks = n;
+    } else if (arg == "--time") {
+      if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
+        *error = "time '" + value + "' is not a whole number of seconds >= 0";
+        return false;
+      }
+      o.fixedTime = true;
+      o.time = n;
+    } else if (arg == "--frames") {
+      if (value.empty()) {
+        *error = "frames directory is empty";
+        return false;
+      }
+      o.framesDir = value;
+    } else {  // -o
+      if (value.empty()) {
+        *error = "output file name is empty";
+        return false;
+      }
+      o.output = value;
+      haveOutput = true;
+    }
+  }
+  if (!haveOutput) {
+    *error = "no output file given (-o FILE.png)";
+    return false;
+  }
+  *options = o;
+  return true;
+}
+
+}  // namespace mandeldive
