@@ -1,0 +1,7 @@
+#include "engine/program_engine.h"
+
+namespace mandeldive {
+
+SaverEngine programEngine;
+
+}  // namespace mandeldive

@@ -1,0 +1,21 @@
+// The window procedure of the saver's window, full screen or preview.
+#ifndef MANDELDIVE_HOST_WIN32_SAVER_WND_PROC_H_
+#define MANDELDIVE_HOST_WIN32_SAVER_WND_PROC_H_
+
+#include <windows.h>
+
+namespace mandeldive {
+
+constexpr UINT_PTR kAnimationTimer = 1;
+constexpr UINT kFirstTickDelayMs = 10;
+constexpr UINT kTickIntervalMs = 5000;
+
+// Starts the animation timer at creation, ticks the program's engine on
+// every timer message, and ends the program on a mouse button press or when
+// the window is destroyed. Keys and mouse motion do not end it.
+LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam,
+                              LPARAM lParam);
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_HOST_WIN32_SAVER_WND_PROC_H_
