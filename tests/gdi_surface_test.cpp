@@ -1,0 +1,90 @@
+// The GDI surface in the shared surface suite, on a real window of a virtual
+// X display under Wine, read back through the window's device context.
+#include <windows.h>
+
+#include <memory>
+
+#include "engine/saver_engine.h"
+#include "host/win32/gdi_surface.h"
+#include "tests/surface_suite.h"
+
+namespace mandeldive {
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_PAINT) {  // as the saver: validate, draw nothing
+    PAINTSTRUCT ps;
+    BeginPaint(w, &ps);
+    EndPaint(w, &ps);
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// A white top-level popup with a client area of exactly w x h pixels.
+HWND MakeWindow(std::int32_t w, std::int32_t h) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA c = {};
+    c.lpfnWndProc = PlainWindowProc;
+    c.hInstance = GetModuleHandleA(nullptr);
+    c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    c.lpszClassName = "SurfaceTestWindow";
+    registered = RegisterClassA(&c) != 0;
+  }
+  HWND window = CreateWindowExA(0, "SurfaceTestWindow", "surface", WS_POPUP | WS_VISIBLE, 0, 0,
+                                w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  UpdateWindow(window);
+  PumpMessages();
+  return window;
+}
+
+class GdiWindow final : public SurfaceUnderTest {
+ public:
+  GdiWindow(std::int32_t w, std::int32_t h) : window_(MakeWindow(w, h)), surface_(window_) {}
+  ~GdiWindow() override {
+    DestroyWindow(window_);
+    PumpMessages();
+  }
+  DrawingSurface& surface() override { return surface_; }
+  ColorRef Pixel(std::int32_t x, std::int32_t y) override {
+    HDC dc = GetDC(window_);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window_, dc);
+    return c;
+  }
+  bool HasText() const override { return true; }
+
+ private:
+  HWND window_;
+  GdiSurface surface_;
+};
+
+struct GdiMaker {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+    return std::make_unique<GdiWindow>(w, h);
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, SurfaceSuite, GdiMaker);
+
+TEST(GdiSurface, ReleasesEveryObjectItTakes) {
+  GdiWindow window(64, 48);
+  SaverEngine engine;
+  engine.Attach(&window.surface());
+  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 20; ++i) {
+    engine.DrawCaption();
+    SurfaceContext context(window.surface());
+    window.surface().FrameRect({1, 1, 30, 30}, kYellow);
+  }
+  EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+}
+
+}  // namespace
+}  // namespace mandeldive
