@@ -57,6 +57,11 @@ class DrawingSurface {
   virtual void DrawColumn(std::int32_t x, std::int32_t top,
                           const ColorRef* colours, std::int32_t count) = 0;
 
+  // The render pass's progress marks: sets (x, 1), (x, 3), (x, 5), ... up
+  // to (x, lastRow) to yellow and leaves the rows between as they are. Same
+  // effect as SetPixel on each in turn.
+  virtual void MarkProgress(std::int32_t x, std::int32_t lastRow) = 0;
+
   // A one-pixel border in colour along the inside of rect: columns left and
   // right - 1, rows top and bottom - 1.
   virtual void FrameRect(const Rect& rect, ColorRef colour) = 0;

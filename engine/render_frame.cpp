@@ -1,9 +1,22 @@
 #include "engine/colour_schemes.h"
-#include "engine/escape_iterate.h"
+#include "engine/escape_kernel.h"
 #include "engine/saver_engine.h"
 
 namespace mandeldive {
 
+namespace {
+
+// Rows computed and drawn at a time: stack buffers, so the pass allocates
+// nothing, and long columns still reach the screen in a few calls.
+constexpr std::int32_t kChunkRows = 512;
+
+}  // namespace
+
+// The same pass as RenderFrameLiteral, a column at a time: the progress
+// marks of column i, then its pixels. x and y accumulate exactly as there.
+// Counting is done per column: the in-set pixels of each band of cell rows
+// are summed, then added to the cells whose columns hold x. The sums are
+// integers, so the counts are the literal ones.
 void SaverEngine::RenderFrame() {
   SurfaceContext context(*window);
   ClearCounts();
@@ -15,23 +28,44 @@ void SaverEngine::RenderFrame() {
   const ColourScheme* escaped = backgroundColor < kEscapeSchemeCount
                                     ? &kEscapeSchemes[backgroundColor]
                                     : nullptr;
-  // x accumulates across the whole pass and y afresh in every column: the
-  // rounding of these long sums is part of the picture. The last column and
-  // row lie just outside the client area; they are clipped but counted.
+  const EscapeKernelFn kernel = BestEscapeKernel().run;
+
+  double ys[kChunkRows];
+  EscapeResult points[kChunkRows];
+  ColorRef colours[kChunkRows];
   double x = originX;
   for (std::int32_t i = 0; i <= width; ++i) {
-    for (std::int32_t j = 1; j <= height; j += 2) window->SetPixel(i, j, kYellow);
+    window->MarkProgress(i, height);
     x += step;
+    std::int32_t bandCounts[kGridSide] = {};
     double y = originY;
-    for (std::int32_t j = 0; j <= height; ++j) {
-      y += step;
-      const EscapeResult point = EscapeIterate(x, y);
-      if (point.inside) {
-        if (inside != nullptr) window->SetPixel(i, j, inside->colour(point));
-        CountPixel(i, j);
-      } else if (escaped != nullptr) {
-        window->SetPixel(i, j, escaped->colour(point));
+    for (std::int32_t first = 0; first <= height; first += kChunkRows) {
+      const std::int32_t rowsHere =
+          height + 1 - first < kChunkRows ? height + 1 - first : kChunkRows;
+      for (std::int32_t k = 0; k < rowsHere; ++k) {
+        y += step;
+        ys[k] = y;
       }
+      kernel(x, ys, rowsHere, points);
+      for (std::int32_t k = 0; k < rowsHere; ++k) {
+        const EscapeResult& point = points[k];
+        if (point.inside) {
+          colours[k] = inside != nullptr ? ShownColour(inside->colour(point)) : kKeepPixel;
+          const std::int32_t j = first + k;
+          for (std::int32_t r = 0; r < rows; ++r) {
+            const Rect& band = cells[r * columns].rect;
+            if (band.top <= j && j <= band.bottom) ++bandCounts[r];
+          }
+        } else {
+          colours[k] = escaped != nullptr ? ShownColour(escaped->colour(point)) : kKeepPixel;
+        }
+      }
+      window->DrawColumn(i, first, colours, rowsHere);
+    }
+    for (std::int32_t c = 0; c < columns; ++c) {
+      const Rect& stripe = cells[c].rect;
+      if (stripe.left > i || i > stripe.right) continue;
+      for (std::int32_t r = 0; r < rows; ++r) cells[r * columns + c].count += bandCounts[r];
     }
   }
 }

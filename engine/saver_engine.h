@@ -56,7 +56,13 @@ class SaverEngine {
 
   // Draws the current view column by column behind a dotted progress
   // column and leaves the in-set counts in the cells. No heap allocation.
+  // Whole columns go to the surface at once, computed by the fastest
+  // escape kernel of this CPU.
   void RenderFrame();
+  // RenderFrame as plainly defined: EscapeIterate, SetPixel and CountPixel
+  // for every pixel. It is the oracle of the fast pass: same pixels, same
+  // counts, and the same states on screen at the end of every column.
+  void RenderFrameLiteral();
   // Picks a random cell partly inside the set, frames it in yellow and moves
   // the view onto it. With no such cell it goes back to level 1 instead.
   void ZoomStep();

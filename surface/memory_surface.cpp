@@ -41,6 +41,14 @@ void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
   }
 }
 
+void MemorySurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
+  if (x < 0 || x >= width_) return;
+  const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
+  for (std::int32_t y = 1; y <= end; y += 2) {
+    pixels_[static_cast<std::size_t>(y) * width_ + x] = kYellow;
+  }
+}
+
 void MemorySurface::Fill(ColorRef colour) {
   std::fill(pixels_.begin(), pixels_.end(), ShownColour(colour));
 }

@@ -27,6 +27,7 @@ class MemorySurface final : public DrawingSurface {
   void SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) override;
   void DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* colours,
                   std::int32_t count) override;
+  void MarkProgress(std::int32_t x, std::int32_t lastRow) override;
   void FrameRect(const Rect& rect, ColorRef colour) override;
   void SelectFont(const FontDesc& font) override;
   void DeselectFont() override;

@@ -86,5 +86,26 @@ TEST(GdiSurface, ReleasesEveryObjectItTakes) {
   EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
 }
 
+TEST(GdiSurface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
+  for (std::uint32_t escape : {12u, 15u}) {  // negative values; out of range
+    GdiWindow fast(96, 72), literal(96, 72);
+    SaverEngine a, b;
+    a.mandelbrotColor = b.mandelbrotColor = 8;
+    a.backgroundColor = b.backgroundColor = escape;
+    a.Attach(&fast.surface());
+    b.Attach(&literal.surface());
+    a.ResetView();
+    b.ResetView();
+    a.RenderFrame();
+    b.RenderFrameLiteral();
+    int differing = 0;
+    for (std::int32_t y = 0; y < 72; ++y) {
+      for (std::int32_t x = 0; x < 96; ++x) differing += fast.Pixel(x, y) != literal.Pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0) << "escape scheme " << escape;
+    EXPECT_EQ(fast.Pixel(10, 1), escape == 15 ? kYellow : fast.Pixel(10, 1));
+  }
+}
+
 }  // namespace
 }  // namespace mandeldive

@@ -102,10 +102,17 @@ TEST(RenderFrame, OnlyOneSchemeOutOfRangeKeepsTheOtherDrawn) {
 TEST(RenderFrame, OnePixelHighWindowMarksRowOneAndRendersRowsZeroAndOne) {
   Rendered hidden(10, 1, 9, 15);
   for (ColorRef c : hidden.surface.pixels()) EXPECT_EQ(c, kWhite);
-  // (width + 1) columns, each with one mark at row 1 and nothing else.
-  EXPECT_EQ(hidden.surface.pixelCalls(), 11);
-  Rendered shown(10, 1, 0, 0);
-  EXPECT_EQ(shown.surface.pixelCalls(), 11 * 3);
+  // Pixel by pixel: (width + 1) columns, each with one mark at row 1 and,
+  // with the schemes in range, rows 0 and 1.
+  for (std::uint32_t scheme : {0u, 99u}) {
+    MemorySurface surface(10, 1);
+    SaverEngine engine;
+    engine.mandelbrotColor = engine.backgroundColor = scheme;
+    engine.Attach(&surface);
+    engine.ResetView();
+    engine.RenderFrameLiteral();
+    EXPECT_EQ(surface.pixelCalls(), scheme == 0 ? 11 * 3 : 11);
+  }
 }
 
 TEST(RenderFrame, NegativeColourValuesShowAsTheirLow24Bits) {

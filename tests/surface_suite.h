@@ -119,6 +119,29 @@ TYPED_TEST_P(SurfaceSuite, DrawColumnKeepsMarkedPixelsAndClips) {
   }
 }
 
+TYPED_TEST_P(SurfaceSuite, ProgressMarksTheOddRowsOnly) {
+  DrawingSurface& s = this->surface();
+  {
+    SurfaceContext context(s);
+    for (std::int32_t y = 0; y < this->kHeight; ++y) {
+      s.SetPixel(3, y, 0x100000 * y + 0x0203);  // a different colour a row
+    }
+    s.MarkProgress(3, this->kHeight);   // the last row lies beyond the client
+    s.MarkProgress(5, 6);
+    s.MarkProgress(7, 0);               // nothing below row 1
+    s.MarkProgress(-1, 10);
+    s.MarkProgress(this->kWidth, 10);
+  }
+  for (std::int32_t y = 0; y < this->kHeight; ++y) {
+    const bool odd = y % 2 == 1;
+    EXPECT_EQ(this->Pixel(3, y), odd ? kYellow : 0x100000u * y + 0x0203) << y;
+    EXPECT_EQ(this->Pixel(5, y), odd && y <= 6 ? kYellow : kWhite) << y;
+    EXPECT_EQ(this->Pixel(7, y), kWhite) << y;
+    EXPECT_EQ(this->Pixel(0, y), kWhite) << y;
+    EXPECT_EQ(this->Pixel(this->kWidth - 1, y), kWhite) << y;
+  }
+}
+
 TYPED_TEST_P(SurfaceSuite, TextIsMeasuredAndDrawnTransparently) {
   if (!this->under_->HasText()) GTEST_SKIP() << "this surface draws no text";
   const FontDesc font = {12, 6, 0, 0, 100, false, false, false,
@@ -159,6 +182,7 @@ REGISTER_TYPED_TEST_SUITE_P(SurfaceSuite, StartsWhiteWithItsClientRectangle,
                             SetPixelShowsLow24BitsAndClips,
                             FrameRectDrawsTheInnerBorder,
                             DrawColumnKeepsMarkedPixelsAndClips,
+                            ProgressMarksTheOddRowsOnly,
                             TextIsMeasuredAndDrawnTransparently);
 
 }  // namespace mandeldive

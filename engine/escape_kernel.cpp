@@ -1,0 +1,62 @@
+#include "engine/escape_kernel.h"
+
+namespace mandeldive {
+
+void EscapeKernelScalar(double x, const double* ys, std::int32_t count,
+                        EscapeResult* out) {
+  for (std::int32_t k = 0; k < count; ++k) out[k] = EscapeIterate(x, ys[k]);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+void EscapeKernelSse2(double x, const double* ys, std::int32_t count, EscapeResult* out);
+void EscapeKernelAvx2(double x, const double* ys, std::int32_t count, EscapeResult* out);
+void EscapeKernelAvx512(double x, const double* ys, std::int32_t count, EscapeResult* out);
+#endif
+
+namespace {
+
+bool Always() { return true; }
+
+#if defined(__x86_64__) || defined(__i386__)
+bool HasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+bool HasAvx512() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f");
+}
+#endif
+
+// In rising order of speed; BestEscapeKernel takes the last one supported.
+// SSE2 is the baseline every x86 build is compiled for.
+const EscapeKernel kKernels[] = {
+    {"scalar", EscapeKernelScalar, Always},
+#if defined(__x86_64__) || defined(__i386__)
+    {"sse2", EscapeKernelSse2, Always},
+    {"avx2", EscapeKernelAvx2, HasAvx2},
+    {"avx512", EscapeKernelAvx512, HasAvx512},
+#endif
+};
+
+const EscapeKernel& ChooseKernel() {
+  const EscapeKernel* best = &kKernels[0];
+  for (const EscapeKernel& kernel : kKernels) {
+    if (kernel.supported()) best = &kernel;
+  }
+  return *best;
+}
+
+}  // namespace
+
+const EscapeKernel* EscapeKernels(std::int32_t* count) {
+  *count = static_cast<std::int32_t>(sizeof kKernels / sizeof kKernels[0]);
+  return kKernels;
+}
+
+const EscapeKernel& BestEscapeKernel() {
+  static const EscapeKernel& best = ChooseKernel();
+  return best;
+}
+
+}  // namespace mandeldive
