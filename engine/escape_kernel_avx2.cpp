@@ -10,9 +10,12 @@ namespace {
 
 struct Avx2Lanes {
   using V = __m256d;
+  using M = V;
+  static constexpr bool kMaskedArithmetic = false;
   static constexpr int kWidth = 4;
   static V Broadcast(double v) { return _mm256_set1_pd(v); }
-  static V AllOnes() { return _mm256_castsi256_pd(_mm256_set1_epi32(-1)); }
+  static M AllLanes() { return _mm256_castsi256_pd(_mm256_set1_epi32(-1)); }
+  static M NoLanes() { return _mm256_setzero_pd(); }
   static V Load(const double* p) { return _mm256_loadu_pd(p); }
   static void Store(double* p, V v) { _mm256_storeu_pd(p, v); }
   static V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
@@ -29,7 +32,10 @@ struct Avx2Lanes {
 }  // namespace
 
 void EscapeKernelAvx2(double x, const double* ys, std::int32_t count, EscapeResult* out) {
-  simd::EscapeBatch<Avx2Lanes, 4>(x, ys, count, out);
+  // Vectors in flight: as many as the registers hold (measured: more
+  // only spill), fewer on 32-bit x86, which has eight vector registers.
+  constexpr int kInFlight = sizeof(void*) == 8 ? 5 : 3;
+  simd::EscapeBatch<Avx2Lanes, kInFlight>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

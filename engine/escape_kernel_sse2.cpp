@@ -9,9 +9,12 @@ namespace {
 
 struct Sse2Lanes {
   using V = __m128d;
+  using M = V;
+  static constexpr bool kMaskedArithmetic = false;
   static constexpr int kWidth = 2;
   static V Broadcast(double v) { return _mm_set1_pd(v); }
-  static V AllOnes() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
+  static M AllLanes() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
+  static M NoLanes() { return _mm_setzero_pd(); }
   static V Load(const double* p) { return _mm_loadu_pd(p); }
   static void Store(double* p, V v) { _mm_storeu_pd(p, v); }
   static V Mul(V a, V b) { return _mm_mul_pd(a, b); }
@@ -30,7 +33,10 @@ struct Sse2Lanes {
 }  // namespace
 
 void EscapeKernelSse2(double x, const double* ys, std::int32_t count, EscapeResult* out) {
-  simd::EscapeBatch<Sse2Lanes, 4>(x, ys, count, out);
+  // Vectors in flight: as many as the registers hold (measured: more
+  // only spill), fewer on 32-bit x86, which has eight vector registers.
+  constexpr int kInFlight = sizeof(void*) == 8 ? 6 : 3;
+  simd::EscapeBatch<Sse2Lanes, kInFlight>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

@@ -88,6 +88,9 @@ class SaverEngine {
   double step = 0.0;
   // The clock the zoom step seeds the generator from.
   const CalendarClock* clock = &SystemClock();
+  // Tick renders with RenderFrameLiteral instead: the same pictures, slowly;
+  // for measuring the fast pass against it.
+  bool literalPass = false;
 
  private:
   // True when some used cell has low < count < high for this grid.

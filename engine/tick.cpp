@@ -7,7 +7,11 @@ bool SaverEngine::Tick() {
   if (zoomLevel == 1) ResetView();
   switch (phase) {
     case PhaseRender:
-      RenderFrame();
+      if (literalPass) {
+        RenderFrameLiteral();
+      } else {
+        RenderFrame();
+      }
       phase = PhaseCaption;
       break;
     case PhaseCaption:

@@ -46,6 +46,8 @@ check "zero ticks exits 0" expect_exit 0 --size 9x9 --ticks 0 -o "$dir/white.png
 check "a fixed time repeats the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 -o '$dir/a.png' &&
   '$render' --size 60x45 --ticks 6 --time 99 -o '$dir/b.png' && cmp -s '$dir/a.png' '$dir/b.png'"
+check "the literal pass draws the same dive" bash -c "
+  '$render' --size 60x45 --ticks 6 --time 99 --literal -o '$dir/c.png' && cmp -s '$dir/a.png' '$dir/c.png'"
 check "--help exits 0" expect_exit 0 --help
 
 echo "$passed passed, $failed failed"

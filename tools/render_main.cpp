@@ -66,6 +66,7 @@ int Run(const RenderOptions& options) {
   engine.mandelbrotColor = options.mandelbrotColor;
   engine.backgroundColor = options.backgroundColor;
   if (options.fixedTime) engine.clock = &fixedClock;
+  engine.literalPass = options.literal;
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     engine.Tick();

@@ -9,7 +9,7 @@ namespace mandeldive {
 const char kRenderUsage[] =
     "usage: mandeldive-render [--size WxH] [--mandelbrot-color N] "
     "[--background-color N] [--ticks N] [--time SECONDS] [--frames DIR] "
-    "-o FILE.png\n"
+    "[--literal] -o FILE.png\n"
     "  --size WxH              client area, 1..16384 on each side "
     "(default 800x600)\n"
     "  --mandelbrot-color N    scheme inside the set, 0..8 (default 0)\n"
@@ -18,6 +18,8 @@ const char kRenderUsage[] =
     "(default 1)\n"
     "  --time SECONDS          clock the zoom step reads (default: now)\n"
     "  --frames DIR            also write DIR/tick-01.png ... after each tick\n"
+    "  --literal               render pixel by pixel, as plainly defined "
+    "(same pictures, slower)\n"
     "  -o FILE.png             the picture after the last tick\n"
     "exit codes: 0 written, 1 cannot write, 2 bad input\n";
 
@@ -59,6 +61,10 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
       o.help = true;
       *options = o;
       return true;
+    }
+    if (arg == "--literal") {
+      o.literal = true;
+      continue;
     }
     const bool takesValue = arg == "--size" || arg == "--mandelbrot-color" ||
                             arg == "--background-color" || arg == "--ticks" ||

@@ -27,6 +27,7 @@ struct RenderOptions {
   std::int64_t time = 0;
   std::string framesDir;  // empty: no frames
   std::string output;
+  bool literal = false;  // the plain per-pixel pass, for comparison
   bool help = false;
 };
 

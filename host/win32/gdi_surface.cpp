@@ -30,6 +30,9 @@ Rect GdiSurface::ClientRect() const {
 void GdiSurface::AcquireContext() { dc_ = GetDC(window_); }
 
 void GdiSurface::ReleaseContext() {
+  if (clearOddRows_ != nullptr) DeleteObject(clearOddRows_);
+  if (yellowOddRows_ != nullptr) DeleteObject(yellowOddRows_);
+  clearOddRows_ = yellowOddRows_ = nullptr;
   ReleaseDC(window_, dc_);
   dc_ = nullptr;
 }
@@ -100,16 +103,15 @@ void GdiSurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (lastRow < 1) return;
   // Two pattern blits instead of a pixel per mark: clear the odd rows
   // (AND with black there, white elsewhere), then OR yellow into them. The
-  // even rows pass through both unchanged.
-  HBRUSH clear = RowBrush(0x000000, 0xFFFFFF);
-  HBRUSH yellow = RowBrush(DibPixel(kYellow), 0x000000);
-  HGDIOBJ previous = SelectObject(dc_, clear);
+  // even rows pass through both unchanged. The brushes live as long as the
+  // drawing context: a render pass marks every column.
+  if (clearOddRows_ == nullptr) clearOddRows_ = RowBrush(0x000000, 0xFFFFFF);
+  if (yellowOddRows_ == nullptr) yellowOddRows_ = RowBrush(DibPixel(kYellow), 0x000000);
+  HGDIOBJ previous = SelectObject(dc_, clearOddRows_);
   PatBlt(dc_, x, 0, 1, lastRow + 1, kDestAndPattern);
-  SelectObject(dc_, yellow);
+  SelectObject(dc_, yellowOddRows_);
   PatBlt(dc_, x, 0, 1, lastRow + 1, kDestOrPattern);
   SelectObject(dc_, previous);
-  DeleteObject(clear);
-  DeleteObject(yellow);
 }
 
 void GdiSurface::FrameRect(const Rect& rect, ColorRef colour) {

@@ -1,7 +1,8 @@
 // The engine's drawing surface on a Windows window, through GDI. Each
 // operation acquires its brush or font and releases it before it returns,
-// and the device context is held only between AcquireContext and
-// ReleaseContext.
+// except the progress marks' two pattern brushes, which are made on first
+// use and deleted with the device context, held only between
+// AcquireContext and ReleaseContext (so within one engine operation).
 #ifndef MANDELDIVE_HOST_WIN32_GDI_SURFACE_H_
 #define MANDELDIVE_HOST_WIN32_GDI_SURFACE_H_
 
@@ -40,6 +41,8 @@ class GdiSurface final : public DrawingSurface {
   HDC dc_ = nullptr;
   HFONT font_ = nullptr;
   HGDIOBJ previousFont_ = nullptr;
+  HBRUSH clearOddRows_ = nullptr;
+  HBRUSH yellowOddRows_ = nullptr;
 };
 
 }  // namespace mandeldive
