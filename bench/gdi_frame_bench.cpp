@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <vector>
+
 #include "engine/saver_engine.h"
 #include "host/win32/gdi_surface.h"
+#include "surface/memory_surface.h"
 
 namespace {
 
@@ -29,6 +32,31 @@ double Milliseconds(mandeldive::SaverEngine& engine, bool literal) {
     engine.RenderFrameLiteral();
   } else {
     engine.RenderFrame();
+  }
+  GdiFlush();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// Drawing alone: a picture computed beforehand goes to the window pixel by
+// pixel (marks, then pixels, as the literal pass calls SetPixel) or column
+// by column (MarkProgress, then DrawColumn).
+double DrawOnly(mandeldive::GdiSurface& surface, const mandeldive::MemorySurface& picture,
+                bool perPixel) {
+  using namespace mandeldive;
+  const std::int32_t w = picture.width(), h = picture.height();
+  std::vector<ColorRef> column(h);
+  const auto start = std::chrono::steady_clock::now();
+  SurfaceContext context(surface);
+  for (std::int32_t i = 0; i <= w; ++i) {
+    for (std::int32_t j = 0; j < h && i < w; ++j) column[j] = picture.Pixel(i, j);
+    if (perPixel) {
+      for (std::int32_t j = 1; j <= h; j += 2) surface.SetPixel(i, j, kYellow);
+      for (std::int32_t j = 0; j < h && i < w; ++j) surface.SetPixel(i, j, column[j]);
+    } else {
+      surface.MarkProgress(i, h);
+      if (i < w) surface.DrawColumn(i, 0, column.data(), h);
+    }
   }
   GdiFlush();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -61,7 +89,22 @@ int main(int argc, char** argv) {
     literal = l < literal ? l : literal;
     fast = f < fast ? f : fast;
   }
+  mandeldive::MemorySurface picture(1920, 1080);
+  mandeldive::SaverEngine painter;
+  painter.mandelbrotColor = 7;
+  painter.backgroundColor = 10;
+  painter.Attach(&picture);
+  painter.ResetView();
+  painter.RenderFrame();
+  double pixels = 1e300, columns = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    const double p = DrawOnly(surface, picture, true);
+    const double c = DrawOnly(surface, picture, false);
+    pixels = p < pixels ? p : pixels;
+    columns = c < columns ? c : columns;
+  }
   std::printf("gdi/literal %.1f ms\ngdi/fast %.1f ms\n", literal, fast);
+  std::printf("draw/pixels %.1f ms\ndraw/columns %.1f ms\n", pixels, columns);
   DestroyWindow(window);
   return 0;
 }
