@@ -3,10 +3,11 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
 #include <string>
+
+#include "surface/gdi_font_scale.h"
 
 namespace mandeldive {
 
@@ -62,29 +63,13 @@ class FreeTypeText final : public TextRasteriser {
       face_ = nullptr;
       return false;
     }
-    // GDI's cell height is the Windows ascent plus descent; its average
-    // width is the OS/2 table's. Fall back to the hhea metrics without one.
-    double ascent = face_->ascender;
-    double cell = face_->ascender - face_->descender;
-    double average = face_->units_per_EM / 2.0;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2))) {
-      if (os2->usWinAscent + os2->usWinDescent > 0) {
-        ascent = os2->usWinAscent;
-        cell = os2->usWinAscent + os2->usWinDescent;
-      }
-      if (os2->xAvgCharWidth > 0) average = os2->xAvgCharWidth;
-    }
-    const double em = face_->units_per_EM;
-    const double height = font.height != 0 ? std::abs(font.height) : 16;
-    const double yPpem = font.height > 0 ? height * em / cell : height;
-    const double xPpem =
-        font.width > 0 ? font.width * em / average : yPpem;
-    if (FT_Set_Char_Size(face_, std::lround(xPpem * 64), std::lround(yPpem * 64),
+    const GdiFontScale scale = ScaleLikeGdi(face_, font);
+    if (FT_Set_Char_Size(face_, std::lround(scale.xPpem * 64), std::lround(scale.yPpem * 64),
                          72, 72) != 0) {
       Close();
       return false;
     }
-    ascentPixels_ = static_cast<int>(std::lround(ascent * yPpem / em));
+    ascentPixels_ = scale.ascent;
     return true;
   }
 

@@ -1,0 +1,36 @@
+// The native saver's command line, in xscreensaver's manner: single- and
+// double-dash spellings alike.
+#ifndef MANDELDIVE_HOST_X11_X11_OPTIONS_H_
+#define MANDELDIVE_HOST_X11_X11_OPTIONS_H_
+
+#include <cstdint>
+#include <string>
+
+namespace mandeldive {
+
+// Exit codes of the native saver.
+constexpr int kX11ExitOk = 0;
+constexpr int kX11ExitNoDisplay = 1;  // no display, no window, or a visual it cannot draw on
+constexpr int kX11ExitBadInput = 2;
+
+extern const char kX11Usage[];
+
+enum class X11Target { OwnWindow, Root, WindowId };
+
+struct X11Options {
+  X11Target target = X11Target::OwnWindow;
+  std::uint64_t windowId = 0;  // for WindowId
+  std::uint32_t mandelbrotColor = 0;
+  std::uint32_t backgroundColor = 0;
+  bool help = false;
+};
+
+// Reads argv[1..argc-1]; false with a one-line reason in *error.
+bool ParseX11Args(int argc, const char* const* argv, X11Options* options, std::string* error);
+
+// A window id as xscreensaver writes it: decimal, or hexadecimal after 0x.
+bool ParseWindowId(const std::string& text, std::uint64_t* id);
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_HOST_X11_X11_OPTIONS_H_

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# x11_test.sh SAVER RENDER HELPER: the native saver on a real X server
+# (Xvfb, 800x600x24, made by with-xvfb): its own window, -window-id,
+# XSCREENSAVER_WINDOW, ending by click, key, window and signal, bad options.
+set -u
+SAVER=$1
+RENDER=$2
+HELPER=$3
+t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-x11.XXXXXX")
+passed=0 failed=0 pid="" helper=""
+check() {
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$helper" ] && kill "$helper" 2>/dev/null
+  rm -rf "$t"
+}
+trap cleanup EXIT
+wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.1 s
+  local deadline=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  while [ "$(date +%s%N)" -lt $deadline ]; do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
+}
+same_picture() {
+  [ "$(identify -format '%wx%h' "$1")" = "$(identify -format '%wx%h' "$2")" ] &&
+    cmp -s <(convert "$1" -depth 8 rgb:-) <(convert "$2" -depth 8 rgb:-)
+}
+screen_shows() {  # screen_shows EXPECTED GEOMETRY
+  xwd -root -silent | convert xwd:- -crop "$2" +repage "$t/shot.png" && same_picture "$t/shot.png" "$1"
+}
+gone() { ! kill -0 "$pid" 2>/dev/null; }
+ends_with() {  # ends_with SECONDS CODE: the saver ends in time with CODE
+  wait_until "$1" gone || return 1
+  wait "$pid"
+  local rc=$?
+  pid=""
+  [ "$rc" -eq "$2" ]
+}
+start() { "$SAVER" "$@" >"$t/out" 2>"$t/err" & pid=$!; }
+start_helper() {  # start_helper W H: sets helper and window
+  "$HELPER" "$1" "$2" >"$t/helper" &
+  helper=$!
+  wait_until 10 test -s "$t/helper"
+  window=$(cat "$t/helper")
+}
+
+# Its own 800x600 window: the renderer's picture; a left click ends it.
+"$RENDER" --size 800x600 -o "$t/own.png" >/dev/null
+start
+check "its own window shows the renderer's picture" wait_until 30 screen_shows "$t/own.png" 800x600+0+0
+check "the window is titled mandeldive" bash -c "xdotool search --name '^mandeldive\$' >/dev/null"
+xdotool mousemove 400 300 key a mousemove 10 10
+still_running_after() { ! wait_until "$1" gone; }
+check "a key other than q and motion leave it running" still_running_after 2
+xdotool mousemove 400 300 click 1
+check "a left click ends it with 0" ends_with 10 0
+
+# q in its own window ends it; so do right and middle clicks.
+start --mandelbrot-color 4 --background-color 9
+"$RENDER" --size 800x600 --mandelbrot-color 4 --background-color 9 -o "$t/schemes.png" >/dev/null
+check "--mandelbrot-color and --background-color are drawn" wait_until 30 screen_shows "$t/schemes.png" 800x600+0+0
+xdotool mousemove 400 300 key q
+check "q ends it with 0" ends_with 10 0
+start -mandelbrot-color 4 -background-color 9
+wait_until 30 screen_shows "$t/schemes.png" 800x600+0+0
+xdotool mousemove 400 300 click 3
+check "single-dash options work and a right click ends it" ends_with 10 0
+
+# -window-id: into a window made here; its going away ends the saver.
+"$RENDER" --size 320x240 --mandelbrot-color 7 --background-color 12 -o "$t/small.png" >/dev/null
+start_helper 320 240
+start -window-id "$window" --mandelbrot-color 7 --background-color 12
+check "-window-id draws the renderer's picture into that window" \
+  wait_until 30 screen_shows "$t/small.png" 320x240+0+0
+kill "$helper"; wait "$helper" 2>/dev/null; helper=""
+check "the window going away ends it with 0" ends_with 10 0
+
+# -window-id in hexadecimal, and a middle click.
+start_helper 320 240
+start -window-id "$(printf '0x%x' "$window")" --mandelbrot-color 7 --background-color 12
+check "-window-id 0x... works too" wait_until 30 screen_shows "$t/small.png" 320x240+0+0
+xdotool mousemove 100 100 click 2
+check "a middle click ends it with 0" ends_with 10 0
+kill "$helper"; wait "$helper" 2>/dev/null; helper=""
+
+# -root honours XSCREENSAVER_WINDOW.
+start_helper 320 240
+XSCREENSAVER_WINDOW=$window "$SAVER" -root --mandelbrot-color 7 --background-color 12 >/dev/null 2>&1 &
+pid=$!
+check "-root draws on \$XSCREENSAVER_WINDOW" wait_until 30 screen_shows "$t/small.png" 320x240+0+0
+kill -TERM "$pid"
+check "SIGTERM ends it with 0" ends_with 1 0
+kill "$helper"; wait "$helper" 2>/dev/null; helper=""
+
+# SIGTERM and SIGINT in the middle of the cycle end it within a second.
+start
+wait_until 30 screen_shows "$t/own.png" 800x600+0+0
+sleep 1
+kill -TERM "$pid"
+check "SIGTERM mid-cycle ends it within a second" ends_with 1 0
+start
+sleep 1
+kill -INT "$pid"
+check "SIGINT ends it within a second" ends_with 1 0
+
+# Bad options: exit 2 with a one-line error and the usage.
+for bad in "-window-id junk" "--mandelbrot-color 9" "--background-color -1" "-bogus" "-window-id"; do
+  # shellcheck disable=SC2086
+  "$SAVER" $bad >/dev/null 2>"$t/err"
+  rc=$?
+  check "'$bad' exits 2" test "$rc" -eq 2
+  check "'$bad' says why" bash -c "head -n1 '$t/err' | grep -q '^mandeldive: ' && grep -q '^usage:' '$t/err'"
+done
+DISPLAY=:9999 "$SAVER" >/dev/null 2>"$t/err"
+check "no display exits 1" test $? -eq 1
+check "a window that does not exist exits 1" bash -c "'$SAVER' -window-id 0x7fffff0 2>/dev/null; test \$? -eq 1"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/x11/x11_options.h"
+
+namespace mandeldive {
+namespace {
+
+bool Parse(std::vector<const char*> args, X11Options* o, std::string* error) {
+  args.insert(args.begin(), "mandeldive");
+  return ParseX11Args(static_cast<int>(args.size()), args.data(), o, error);
+}
+
+TEST(X11Options, BothDashSpellingsAndEveryTarget) {
+  X11Options o;
+  std::string error;
+  ASSERT_TRUE(Parse({}, &o, &error));
+  EXPECT_EQ(o.target, X11Target::OwnWindow);
+  ASSERT_TRUE(Parse({"-root", "-mandelbrot-color", "3", "--background-color", "14"}, &o, &error));
+  EXPECT_EQ(o.target, X11Target::Root);
+  EXPECT_EQ(o.mandelbrotColor, 3u);
+  EXPECT_EQ(o.backgroundColor, 14u);
+  ASSERT_TRUE(Parse({"--window-id", "0x2a00007"}, &o, &error));
+  EXPECT_EQ(o.target, X11Target::WindowId);
+  EXPECT_EQ(o.windowId, 0x2a00007u);
+  ASSERT_TRUE(Parse({"-window-id", "4194311", "--root"}, &o, &error));
+  EXPECT_EQ(o.target, X11Target::Root);  // the last one says
+}
+
+TEST(X11Options, BadInputNamesTheProblem) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"-bogus"}, {"-window-id"}, {"-window-id", "0x"}, {"-window-id", "12z"},
+      {"-window-id", "0"}, {"-window-id", "0xfffffffffffffffff"},
+      {"--mandelbrot-color", "9"}, {"--background-color", "15"}, {"--background-color", "-1"},
+  };
+  for (const auto& args : bad) {
+    X11Options o;
+    std::string error;
+    EXPECT_FALSE(Parse(args, &o, &error)) << args[0];
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(X11Options, WindowIdsAsXscreensaverWritesThem) {
+  std::uint64_t id = 0;
+  EXPECT_TRUE(ParseWindowId("0x1E00003", &id));
+  EXPECT_EQ(id, 0x1E00003u);
+  EXPECT_TRUE(ParseWindowId("31457283", &id));
+  EXPECT_EQ(id, 31457283u);
+  EXPECT_FALSE(ParseWindowId("", &id));
+  EXPECT_FALSE(ParseWindowId(" 12", &id));
+}
+
+}  // namespace
+}  // namespace mandeldive
