@@ -140,8 +140,9 @@ void X11Surface::SelectFont(const FontDesc& font) {
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, 12.0);
   FcPatternAddBool(pattern, FC_ANTIALIAS, FcFalse);
   FcPatternAddBool(pattern, FC_HINTING, FcTrue);
-  XftFont* probe = XftFontOpenPattern(display_, XftFontMatch(display_, DefaultScreen(display_),
-                                                             pattern, nullptr));
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
+  XftFont* probe = match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
   if (probe != nullptr) {
     FT_Face face = XftLockFace(probe);
     const GdiFontScale scale = ScaleLikeGdi(face, font);
@@ -154,8 +155,8 @@ void X11Surface::SelectFont(const FontDesc& font) {
     FcMatrixInit(&matrix);
     matrix.xx = scale.xPpem / scale.yPpem;
     FcPatternAddMatrix(pattern, FC_MATRIX, &matrix);
-    font_ = XftFontOpenPattern(display_,
-                               XftFontMatch(display_, DefaultScreen(display_), pattern, nullptr));
+    match = XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
+    font_ = match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
   }
   FcPatternDestroy(pattern);
   draw_ = XftDrawCreate(display_, window_, visual_, colormap_);

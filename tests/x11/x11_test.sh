@@ -56,6 +56,17 @@ start_helper() {  # start_helper W H: sets helper and window
 start
 check "its own window shows the renderer's picture" wait_until 30 screen_shows "$t/own.png" 800x600+0+0
 check "the window is titled mandeldive" bash -c "xdotool search --name '^mandeldive\$' >/dev/null"
+shown=$(date +%s)
+caption_arrived() {
+  xwd -root -silent | convert xwd:- -crop 800x600+0+0 +repage "$t/now.png" &&
+    ! same_picture "$t/now.png" "$t/own.png"
+}
+check "the caption arrives" wait_until 12 caption_arrived
+delay=$(($(date +%s) - shown))
+check "about 5 s after the picture (took ${delay}s)" test "$delay" -ge 3 -a "$delay" -le 10
+convert "$t/own.png" -crop 800x586+0+0 +repage "$t/own-top.png"
+check "the caption stays in the bottom 14 rows" screen_shows "$t/own-top.png" 800x586+0+0
+check "and the saver still runs" kill -0 "$pid"
 xdotool mousemove 400 300 key a mousemove 10 10
 still_running_after() { ! wait_until "$1" gone; }
 check "a key other than q and motion leave it running" still_running_after 2
