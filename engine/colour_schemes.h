@@ -24,6 +24,15 @@ constexpr std::uint32_t kEscapeSchemeCount = 15;
 extern const ColourScheme kInsideSchemes[kInsideSchemeCount];
 extern const ColourScheme kEscapeSchemes[kEscapeSchemeCount];
 
+// The scheme of an index, or null when the index is out of range (a number
+// from a hand-edited registry): such a scheme draws nothing.
+inline const ColourScheme* InsideScheme(std::uint32_t index) {
+  return index < kInsideSchemeCount ? &kInsideSchemes[index] : nullptr;
+}
+inline const ColourScheme* EscapeScheme(std::uint32_t index) {
+  return index < kEscapeSchemeCount ? &kEscapeSchemes[index] : nullptr;
+}
+
 // trunc(v) toward zero as a 64-bit integer, keeping its low 32 bits. Values
 // beyond the 64-bit range (and NaN) give 0, as the x86 conversion's
 // "integer indefinite" result does, so every target agrees.

@@ -22,12 +22,8 @@ void SaverEngine::RenderFrame() {
   ClearCounts();
   const std::int32_t width = client.right;
   const std::int32_t height = client.bottom;
-  const ColourScheme* inside = mandelbrotColor < kInsideSchemeCount
-                                   ? &kInsideSchemes[mandelbrotColor]
-                                   : nullptr;
-  const ColourScheme* escaped = backgroundColor < kEscapeSchemeCount
-                                    ? &kEscapeSchemes[backgroundColor]
-                                    : nullptr;
+  const ColourScheme* inside = InsideScheme(mandelbrotColor);
+  const ColourScheme* escaped = EscapeScheme(backgroundColor);
   const EscapeKernelFn kernel = BestEscapeKernel().run;
 
   double ys[kChunkRows];

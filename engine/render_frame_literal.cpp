@@ -9,12 +9,8 @@ void SaverEngine::RenderFrameLiteral() {
   ClearCounts();
   const std::int32_t width = client.right;
   const std::int32_t height = client.bottom;
-  const ColourScheme* inside = mandelbrotColor < kInsideSchemeCount
-                                   ? &kInsideSchemes[mandelbrotColor]
-                                   : nullptr;
-  const ColourScheme* escaped = backgroundColor < kEscapeSchemeCount
-                                    ? &kEscapeSchemes[backgroundColor]
-                                    : nullptr;
+  const ColourScheme* inside = InsideScheme(mandelbrotColor);
+  const ColourScheme* escaped = EscapeScheme(backgroundColor);
   // x accumulates across the whole pass and y afresh in every column: the
   // rounding of these long sums is part of the picture. The last column and
   // row lie just outside the client area; they are clipped but counted.

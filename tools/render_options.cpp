@@ -51,6 +51,19 @@ bool ParseSize(const std::string& text, std::int32_t* width,
   return true;
 }
 
+bool ParseScheme(const std::string& value, bool inside, std::uint32_t* scheme,
+                 std::string* error) {
+  const std::uint32_t count = inside ? kInsideSchemeCount : kEscapeSchemeCount;
+  std::int64_t n = 0;
+  if (!ParseWholeNumber(value, 0, count - 1, &n)) {
+    *error = std::string(inside ? "mandelbrot" : "background") + " color '" + value +
+             "' is not a number in 0.." + std::to_string(count - 1);
+    return false;
+  }
+  *scheme = static_cast<std::uint32_t>(n);
+  return true;
+}
+
 bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                      std::string* error) {
   RenderOptions o;
@@ -84,18 +97,11 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
         *error = "size '" + value + "' is not WxH with 1..16384 on each side";
         return false;
       }
-    } else if (arg == "--mandelbrot-color") {
-      if (!ParseWholeNumber(value, 0, kInsideSchemeCount - 1, &n)) {
-        *error = "mandelbrot color '" + value + "' is not a number in 0..8";
+    } else if (arg == "--mandelbrot-color" || arg == "--background-color") {
+      const bool inside = arg == "--mandelbrot-color";
+      if (!ParseScheme(value, inside, inside ? &o.mandelbrotColor : &o.backgroundColor, error)) {
         return false;
       }
-      o.mandelbrotColor = static_cast<std::uint32_t>(n);
-    } else if (arg == "--background-color") {
-      if (!ParseWholeNumber(value, 0, kEscapeSchemeCount - 1, &n)) {
-        *error = "background color '" + value + "' is not a number in 0..14";
-        return false;
-      }
-      o.backgroundColor = static_cast<std::uint32_t>(n);
     } else if (arg == "--ticks") {
       if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &n)) {
         *error = "ticks '" + value + "' is not a number in 0..1000000";

@@ -40,6 +40,11 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
 bool ParseWholeNumber(const std::string& text, std::int64_t min,
                       std::int64_t max, std::int64_t* value);
 
+// Reads a scheme number for --mandelbrot-color (inside: 0..8) or
+// --background-color (0..14); false with a one-line reason in *error.
+bool ParseScheme(const std::string& value, bool inside, std::uint32_t* scheme,
+                 std::string* error);
+
 // Reads "WxH" with each side in 1..kMaxRenderSide.
 bool ParseSize(const std::string& text, std::int32_t* width,
                std::int32_t* height);

@@ -1,6 +1,5 @@
 #include "host/x11/x11_options.h"
 
-#include "engine/colour_schemes.h"
 #include "tools/render_options.h"
 
 namespace mandeldive {
@@ -68,25 +67,17 @@ bool ParseX11Args(int argc, const char* const* argv, X11Options* options, std::s
       return false;
     }
     const std::string value = argv[++i];
-    std::int64_t n = 0;
     if (arg == "-window-id") {
       if (!ParseWindowId(value, &o.windowId)) {
         *error = "window id '" + value + "' is not a decimal or 0x number";
         return false;
       }
       o.target = X11Target::WindowId;
-    } else if (arg == "-mandelbrot-color") {
-      if (!ParseWholeNumber(value, 0, kInsideSchemeCount - 1, &n)) {
-        *error = "mandelbrot color '" + value + "' is not a number in 0..8";
-        return false;
-      }
-      o.mandelbrotColor = static_cast<std::uint32_t>(n);
     } else {
-      if (!ParseWholeNumber(value, 0, kEscapeSchemeCount - 1, &n)) {
-        *error = "background color '" + value + "' is not a number in 0..14";
+      const bool inside = arg == "-mandelbrot-color";
+      if (!ParseScheme(value, inside, inside ? &o.mandelbrotColor : &o.backgroundColor, error)) {
         return false;
       }
-      o.backgroundColor = static_cast<std::uint32_t>(n);
     }
   }
   *options = o;
