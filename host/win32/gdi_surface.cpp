@@ -30,9 +30,16 @@ Rect GdiSurface::ClientRect() const {
 void GdiSurface::AcquireContext() { dc_ = GetDC(window_); }
 
 void GdiSurface::ReleaseContext() {
-  if (clearOddRows_ != nullptr) DeleteObject(clearOddRows_);
-  if (yellowOddRows_ != nullptr) DeleteObject(yellowOddRows_);
-  clearOddRows_ = yellowOddRows_ = nullptr;
+  if (markBrush_ != nullptr) {
+    SelectObject(dc_, previousBrush_);
+    DeleteObject(markBrush_);
+    SelectObject(maskDc_, previousMask_);
+    DeleteObject(maskBitmap_);
+    DeleteDC(maskDc_);
+    markBrush_ = nullptr;
+    maskBitmap_ = nullptr;
+    maskDc_ = nullptr;
+  }
   ReleaseDC(window_, dc_);
   dc_ = nullptr;
 }
@@ -74,44 +81,47 @@ void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
 
 namespace {
 
-// A brush of 8 x 8 pixels whose odd rows are `odd` and even rows `even`
-// (32-bit DIB pixels). Patterns repeat from the client origin, so pattern
-// row y mod 8 lies on client row y.
-HBRUSH RowBrush(std::uint32_t odd, std::uint32_t even) {
-  struct {
-    BITMAPINFOHEADER header;
-    std::uint32_t bits[64];
-  } pattern;
-  std::memset(&pattern, 0, sizeof pattern);
-  pattern.header.biSize = sizeof pattern.header;
-  pattern.header.biWidth = 8;
-  pattern.header.biHeight = -8;  // top-down
-  pattern.header.biPlanes = 1;
-  pattern.header.biBitCount = 32;
-  pattern.header.biCompression = BI_RGB;
-  for (int i = 0; i < 64; ++i) pattern.bits[i] = (i / 8) % 2 == 1 ? odd : even;
-  return CreateDIBPatternBrushPt(&pattern, DIB_RGB_COLORS);
-}
+// Rows of the progress-mark mask; taller columns take several blits.
+constexpr std::int32_t kMaskRows = 2048;
 
-// Raster operations: destination AND pattern, destination OR pattern.
-constexpr DWORD kDestAndPattern = 0x00A000C9;
-constexpr DWORD kDestOrPattern = 0x00FA0089;
+// The raster operation "DSPDxax": where the source is white the pattern,
+// where it is black the destination.
+constexpr DWORD kPatternWhereSource = 0x00E20746;
 
 }  // namespace
 
+bool GdiSurface::MakeMarkTools() {
+  // A one-pixel-wide mask, white on odd rows, and a yellow brush: one blit
+  // then sets the odd rows of a column to yellow and leaves the even rows.
+  // Both live as long as the drawing context: a render pass marks every
+  // column.
+  BITMAPINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 1;
+  info.bmiHeader.biHeight = -kMaskRows;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  maskBitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (maskBitmap_ == nullptr) return false;
+  auto* rows = static_cast<std::uint32_t*>(bits);
+  for (std::int32_t y = 0; y < kMaskRows; ++y) rows[y] = y % 2 == 1 ? 0xFFFFFF : 0;
+  maskDc_ = CreateCompatibleDC(dc_);
+  previousMask_ = SelectObject(maskDc_, maskBitmap_);
+  markBrush_ = CreateSolidBrush(Gdi(kYellow));
+  previousBrush_ = SelectObject(dc_, markBrush_);
+  return true;
+}
+
 void GdiSurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (lastRow < 1) return;
-  // Two pattern blits instead of a pixel per mark: clear the odd rows
-  // (AND with black there, white elsewhere), then OR yellow into them. The
-  // even rows pass through both unchanged. The brushes live as long as the
-  // drawing context: a render pass marks every column.
-  if (clearOddRows_ == nullptr) clearOddRows_ = RowBrush(0x000000, 0xFFFFFF);
-  if (yellowOddRows_ == nullptr) yellowOddRows_ = RowBrush(DibPixel(kYellow), 0x000000);
-  HGDIOBJ previous = SelectObject(dc_, clearOddRows_);
-  PatBlt(dc_, x, 0, 1, lastRow + 1, kDestAndPattern);
-  SelectObject(dc_, yellowOddRows_);
-  PatBlt(dc_, x, 0, 1, lastRow + 1, kDestOrPattern);
-  SelectObject(dc_, previous);
+  if (markBrush_ == nullptr && !MakeMarkTools()) return;
+  for (std::int32_t top = 0; top <= lastRow; top += kMaskRows) {
+    const std::int32_t rows = lastRow + 1 - top < kMaskRows ? lastRow + 1 - top : kMaskRows;
+    BitBlt(dc_, x, top, 1, rows, maskDc_, 0, 0, kPatternWhereSource);
+  }
 }
 
 void GdiSurface::FrameRect(const Rect& rect, ColorRef colour) {
