@@ -1,7 +1,7 @@
 // The engine's drawing surface on a Windows window, through GDI. Each
 // operation acquires its brush or font and releases it before it returns,
-// except the progress marks' mask and brush, which are made on first use
-// and deleted with the device context, held only between
+// except the progress marks' masks, which are made on first use and
+// deleted with the device context, held only between
 // AcquireContext and ReleaseContext (so within one engine operation).
 #ifndef MANDELDIVE_HOST_WIN32_GDI_SURFACE_H_
 #define MANDELDIVE_HOST_WIN32_GDI_SURFACE_H_
@@ -41,13 +41,11 @@ class GdiSurface final : public DrawingSurface {
   HDC dc_ = nullptr;
   HFONT font_ = nullptr;
   HGDIOBJ previousFont_ = nullptr;
-  // The progress marks' mask and brush, made on first use in a context.
-  bool MakeMarkTools();
+  // The progress marks' masks, made on first use in a context.
+  bool MakeMarkMasks();
   HDC maskDc_ = nullptr;
   HBITMAP maskBitmap_ = nullptr;
   HGDIOBJ previousMask_ = nullptr;
-  HBRUSH markBrush_ = nullptr;
-  HGDIOBJ previousBrush_ = nullptr;
 };
 
 }  // namespace mandeldive
