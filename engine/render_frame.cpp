@@ -8,7 +8,7 @@ namespace {
 
 // Rows computed and drawn at a time: stack buffers, so the pass allocates
 // nothing, and long columns still reach the screen in a few calls.
-constexpr std::int32_t kChunkRows = 512;
+constexpr std::int32_t kChunkRows = 2048;
 
 }  // namespace
 

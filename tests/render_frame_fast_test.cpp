@@ -64,6 +64,7 @@ TEST(RenderFrameFast, WholeDivesAndOddSizesMatchTheLiteralPass) {
   } const dives[] = {
       {160, 120, 8, 12, 5}, {97, 1030, 7, 13, 99}, {1, 1, 0, 0, 1}, {3, 700, 0, 14, 2},
       {600, 2, 1, 7, 3},    {0, 50, 0, 0, 1},     {211, 0, 0, 0, 1},
+      {6, 4400, 8, 9, 4},  // columns longer than the pass's chunk of rows
   };
   for (const auto& d : dives) {
     SCOPED_TRACE(testing::Message() << d.w << "x" << d.h);

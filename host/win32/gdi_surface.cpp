@@ -17,7 +17,7 @@ std::uint32_t DibPixel(ColorRef c) {
 
 // Pixels per SetDIBitsToDevice call: a stack buffer, so drawing a column
 // allocates nothing.
-constexpr std::int32_t kBlitRows = 1024;
+constexpr std::int32_t kBlitRows = 2048;
 
 }  // namespace
 
