@@ -80,6 +80,19 @@ class DrawingSurface {
                         ColorRef colour) = 0;
 };
 
+// Calls draw(start, length) for every run of colours[0..count) that holds
+// no kKeepPixel: the pieces of a column a surface has to put on screen.
+template <typename Draw>
+void ForEachDrawnRun(const ColorRef* colours, std::int32_t count, Draw&& draw) {
+  std::int32_t i = 0;
+  while (i < count) {
+    while (i < count && colours[i] == kKeepPixel) ++i;
+    const std::int32_t start = i;
+    while (i < count && colours[i] != kKeepPixel) ++i;
+    if (i > start) draw(start, i - start);
+  }
+}
+
 // Holds a surface's drawing context for one scope.
 class SurfaceContext {
  public:

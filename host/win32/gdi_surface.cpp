@@ -66,14 +66,10 @@ void GdiSurface::BlitRun(std::int32_t x, std::int32_t top,
 
 void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
                             const ColorRef* colours, std::int32_t count) {
-  // Kept pixels split the column into runs; each run is one blit.
-  std::int32_t i = 0;
-  while (i < count) {
-    while (i < count && colours[i] == kKeepPixel) ++i;
-    const std::int32_t start = i;
-    while (i < count && colours[i] != kKeepPixel) ++i;
-    if (i > start) BlitRun(x, top + start, colours + start, i - start);
-  }
+  // Kept pixels split the column into runs; each run is one call.
+  ForEachDrawnRun(colours, count, [&](std::int32_t start, std::int32_t length) {
+    BlitRun(x, top + start, colours + start, length);
+  });
 }
 
 namespace {

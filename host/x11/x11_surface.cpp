@@ -98,14 +98,10 @@ void X11Surface::PutRun(std::int32_t x, std::int32_t top, const ColorRef* colour
 
 void X11Surface::DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* colours,
                             std::int32_t count) {
-  // Kept pixels split the column into runs; each run is one put.
-  std::int32_t i = 0;
-  while (i < count) {
-    while (i < count && colours[i] == kKeepPixel) ++i;
-    const std::int32_t start = i;
-    while (i < count && colours[i] != kKeepPixel) ++i;
-    if (i > start) PutRun(x, top + start, colours + start, i - start);
-  }
+  // Kept pixels split the column into runs; each run is one call.
+  ForEachDrawnRun(colours, count, [&](std::int32_t start, std::int32_t length) {
+    PutRun(x, top + start, colours + start, length);
+  });
 }
 
 void X11Surface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
