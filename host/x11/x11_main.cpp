@@ -116,11 +116,14 @@ int Run(const X11Options& options) {
   XSetErrorHandler(OnXError);
   bool own = false;
   const Window window = ChooseWindow(display, options, &own);
-  // Buttons and keys where we may have them; the root's buttons usually
-  // belong to the window manager, which is not an error worth stopping for.
-  long mask = StructureNotifyMask | ButtonPressMask;
-  if (own) mask |= KeyPressMask;
+  // The window's going away first, then its buttons where we may have
+  // them: only one client may take a window's button presses, and on the
+  // root or a saver's window someone often has. That refusal leaves the
+  // first selection standing and is not worth stopping for.
+  const long mask = StructureNotifyMask | (own ? KeyPressMask : 0);
   XSelectInput(display, window, mask);
+  XSync(display, False);
+  XSelectInput(display, window, mask | ButtonPressMask);
   XSync(display, False);
   X11Surface surface(display, window);
   if (windowGone || !surface.problem().empty()) {

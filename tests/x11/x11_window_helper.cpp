@@ -1,6 +1,8 @@
 // Makes a white window of W x H at the screen's top-left, prints its id in
 // decimal and keeps it until killed (or two minutes have passed): the
 // window a test hands to mandeldive with -window-id or XSCREENSAVER_WINDOW.
+// With "buttons" it takes the window's button presses itself first, as a
+// screen saver daemon does with its own window.
 #include <X11/Xlib.h>
 #include <unistd.h>
 
@@ -8,8 +10,8 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: x11_window_helper W H\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: x11_window_helper W H [buttons]\n");
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
                                 InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect,
                                 &attributes);
   XStoreName(display, window, "mandeldive test host");
+  if (argc == 4) XSelectInput(display, window, ButtonPressMask);
   XMapWindow(display, window);
   XSync(display, False);
   std::printf("%lu\n", static_cast<unsigned long>(window));
