@@ -78,8 +78,7 @@ Window ChooseWindow(Display* display, const X11Options& options, bool* own) {
 }
 
 // Handles the queued events; false when one of them ends the program.
-bool HandleEvents(Display* display, Window window, bool own) {
-  const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+bool HandleEvents(Display* display, Window window, bool own, Atom deleteWindow) {
   while (XPending(display) > 0) {
     XEvent event;
     XNextEvent(display, &event);
@@ -146,11 +145,13 @@ int Run(const X11Options& options) {
   engine.backgroundColor = options.backgroundColor;
   engine.Attach(&surface);
 
+  // Asked once: every question to the server is a round trip.
+  const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   using Clock = std::chrono::steady_clock;
   auto nextTick = Clock::now() + std::chrono::milliseconds(kFirstTickDelayMs);
   bool running = true;
   while (running) {
-    running = HandleEvents(display, window, own);
+    running = HandleEvents(display, window, own, deleteWindow);
     if (!running) break;
     const auto now = Clock::now();
     if (now >= nextTick) {
