@@ -2,19 +2,35 @@
 // set's file includes this with its own Lanes and is built with only that
 // set enabled. Every lane does exactly the scalar operations of
 // EscapeIterate in the same order (squares reused, never fused), so results
-// are identical; several independent vectors are kept in flight to hide the
-// latency of the dependent multiply-add chain.
+// are identical; several independent vectors ("slots") are kept in flight to
+// hide the latency of the dependent multiply-add chain.
 //
-// Lanes provides: vector type V and mask type M, kWidth, Broadcast, Load,
-// Store, Mul, Add, Sub, AllLanes, NoLanes, Greater (a mask), And, AndNot
-// (~a & b), Or, Blend (mask ? b : a), Any; and kMaskedArithmetic, with
-// MaskedAdd (mask ? a + b : src), NotGreater (mask & !(a > b)), and a
-// per-lane counter bumped where the mask is set (MaskedCount, StoreCount)
-// when set.
+// Each slot works on its own run of kWidth consecutive points and takes the
+// next run as soon as all of its lanes are done, so a slot never waits for
+// another slot's slowest point, only for the slowest of its own lanes.
+//
+// Lanes provides: vector type V and mask type M, kWidth, Broadcast, Mul,
+// Add, Sub, AllLanes, NoLanes, Or, Empty (no lane set); LoadPoints (the first n
+// of kWidth lanes from memory, the rest a point far outside, which escapes
+// at once); StoreWords and StoreResults (kWidth EscapeResults from vectors
+// of 64-bit words: inside as 0 or 1, zr, zi, n). Its Record follows a
+// slot's escapes (Start, then Results: the four words for StoreResults from
+// the lanes still in and their iterates), in one of two ways:
+//
+//  - kMaskedArithmetic (AVX-512): a lane is frozen the moment it escapes
+//    (MaskedAdd: mask ? a + b : src; StillIn: mask & !(a > b)), so its last
+//    iterate is simply what is left; Record::Tally counts per lane the
+//    iterates it was still in for.
+//  - otherwise (SSE2, AVX2): escaped lanes keep iterating, and an escape is
+//    recorded as it happens, behind a branch that is rarely taken: Greater
+//    (a mask), And, AndNot (~a & b), Blend (mask ? b : a), Word (a 64-bit
+//    integer in every lane), with BlendedRecord below.
 #ifndef MANDELDIVE_ENGINE_ESCAPE_KERNEL_SIMD_H_
 #define MANDELDIVE_ENGINE_ESCAPE_KERNEL_SIMD_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/escape_iterate.h"
 #include "engine/escape_kernel.h"
@@ -22,105 +38,157 @@
 namespace mandeldive {
 namespace simd {
 
-// Lanes with masked arithmetic (AVX-512) freeze a lane the moment it
-// escapes: its z stops changing, so its last iterate is simply what is left,
-// and a per-lane counter gives n. Lanes without it (SSE2, AVX2) keep
-// iterating escaped lanes and record an escape as it happens, behind a
-// branch that is rarely taken. (Refilling a finished vector with new pixels
-// at once was tried and measured slower: the state no longer stays in
-// registers.)
-template <typename Lanes, int kInFlight>
-void EscapeBatch(double x, const double* ys, std::int32_t count, EscapeResult* out) {
+// StoreResults writes whole EscapeResults as four 64-bit words each:
+// inside (0 or 1, so the bool reads true or false and the padding is 0),
+// zr, zi, and n (a small positive number, so its upper half, padding, is 0).
+static_assert(sizeof(EscapeResult) == 32 && offsetof(EscapeResult, zr) == 8 &&
+                  offsetof(EscapeResult, zi) == 16 && offsetof(EscapeResult, n) == 24,
+              "EscapeResult is stored as four 64-bit words");
+
+// Escapes recorded as they happen, for lanes without masked arithmetic: the
+// escaping iterate and its index, blended in.
+template <typename Lanes>
+struct BlendedRecord {
   using V = typename Lanes::V;
   using M = typename Lanes::M;
-  constexpr int kWidth = Lanes::kWidth;
-  constexpr int kBlock = kWidth * kInFlight;
+  V zr, zi, n;
+
+  static void Start(BlendedRecord* record) {
+    record->zr = record->zi = record->n = Lanes::Broadcast(0.0);
+  }
+  static void Escape(BlendedRecord* record, M escaped, V zr, V zi, std::int32_t k) {
+    record->zr = Lanes::Blend(record->zr, zr, escaped);
+    record->zi = Lanes::Blend(record->zi, zi, escaped);
+    record->n = Lanes::Blend(record->n, Lanes::Word(k), escaped);
+  }
+  static void Results(const BlendedRecord& record, M in, V zr, V zi, V* inside, V* resultZr,
+                      V* resultZi, V* n) {
+    *inside = Lanes::And(in, Lanes::Word(1));
+    *resultZr = Lanes::Blend(record.zr, zr, in);
+    *resultZi = Lanes::Blend(record.zi, zi, in);
+    *n = Lanes::Blend(record.n, Lanes::Word(kInsideCount), in);
+  }
+};
+
+// kSlots slots in flight, each on a run of kVectors x kWidth consecutive
+// points: narrow vectors share a slot's bookkeeping among several, wide
+// ones wait less for a slow lane in small slots.
+template <typename Lanes, int kSlots, int kVectors>
+void EscapeStream(double x, const double* ys, std::int32_t count, EscapeResult* out) {
+  using V = typename Lanes::V;
+  using M = typename Lanes::M;
+  using Record = typename Lanes::Record;
+  constexpr std::int32_t kWidth = Lanes::kWidth;
+  constexpr int kAll = kSlots * kVectors;  // vector v belongs to slot v / kVectors
+  // Iterates of a point: z_1 .. z_99 are tested; still in after z_99, inside.
+  constexpr std::int32_t kIterates = kInsideCount - 1;
   const V cr = Lanes::Broadcast(x);
   const V limit = Lanes::Broadcast(kEscapeNorm);
-  const V one = Lanes::Broadcast(1.0);
   const V two = Lanes::Broadcast(2.0);
-  for (std::int32_t base = 0; base < count; base += kBlock) {
-    // Lanes past the end get a point far outside, which escapes at once.
-    double padded[kBlock];
-    for (int k = 0; k < kBlock; ++k) padded[k] = base + k < count ? ys[base + k] : 1000.0;
-    V ci[kInFlight], zr[kInFlight], zi[kInFlight], zr2[kInFlight], zi2[kInFlight];
-    V outZr[kInFlight], outZi[kInFlight], outN[kInFlight];
-    M active[kInFlight];
+
+  V ci[kAll], zr[kAll], zi[kAll], zr2[kAll], zi2[kAll];
+  M active[kAll];
+  Record record[kAll];
+  std::int32_t start[kSlots];  // the slot's first point; count when it has none
+  std::int32_t done[kSlots];   // iterates computed for the slot's points
+  std::int32_t next = 0;       // the first point no slot has taken
+
+  // Gives slot u the next run of points, or none when all are taken: it
+  // then iterates 0, which stays 0, with no lane in.
+  auto fill = [&](int u) {
+    start[u] = next < count ? next : count;
+    done[u] = 0;
 #pragma GCC unroll 8
-    for (int u = 0; u < kInFlight; ++u) {
-      ci[u] = Lanes::Load(padded + u * kWidth);
-      zr[u] = cr;
-      zi[u] = ci[u];
-      zr2[u] = Lanes::Mul(zr[u], zr[u]);
-      zi2[u] = Lanes::Mul(zi[u], zi[u]);
-      outZr[u] = outZi[u] = outN[u] = Lanes::Broadcast(0.0);
-      active[u] = Lanes::AllLanes();
-    }
-    // Iterate k = 1..99: z_k from z_(k-1), then the test on |z_k|.
-    for (int k = 1; k < kInsideCount; ++k) {
-      M anyActive = Lanes::NoLanes();
-#pragma GCC unroll 8
-      for (int u = 0; u < kInFlight; ++u) {
-        // 2 x zr, exactly; a multiply, because the adders are the busier.
-        const V twoZr = Lanes::Mul(two, zr[u]);
-        if constexpr (Lanes::kMaskedArithmetic) {
-          zr[u] = Lanes::MaskedAdd(zr[u], active[u], Lanes::Sub(zr2[u], zi2[u]), cr);
-          zi[u] = Lanes::MaskedAdd(zi[u], active[u], Lanes::Mul(twoZr, zi[u]), ci[u]);
-          zr2[u] = Lanes::Mul(zr[u], zr[u]);
-          zi2[u] = Lanes::Mul(zi[u], zi[u]);
-          outN[u] = Lanes::MaskedCount(outN[u], active[u]);
-          active[u] = Lanes::NotGreater(active[u], Lanes::Add(zr2[u], zi2[u]), limit);
-        } else {
-          const V nextZr = Lanes::Add(Lanes::Sub(zr2[u], zi2[u]), cr);
-          const V nextZi = Lanes::Add(Lanes::Mul(twoZr, zi[u]), ci[u]);
-          zr[u] = nextZr;
-          zi[u] = nextZi;
-          zr2[u] = Lanes::Mul(nextZr, nextZr);
-          zi2[u] = Lanes::Mul(nextZi, nextZi);
-          const M escaped =
-              Lanes::And(Lanes::Greater(Lanes::Add(zr2[u], zi2[u]), limit), active[u]);
-          if (Lanes::Any(escaped)) {
-            outZr[u] = Lanes::Blend(outZr[u], nextZr, escaped);
-            outZi[u] = Lanes::Blend(outZi[u], nextZi, escaped);
-            outN[u] = Lanes::Blend(outN[u], Lanes::Broadcast(static_cast<double>(k)), escaped);
-            active[u] = Lanes::AndNot(escaped, active[u]);
-          }
-        }
-        anyActive = Lanes::Or(anyActive, active[u]);
+    for (int w = 0; w < kVectors; ++w) {
+      const int v = u * kVectors + w;
+      const std::int32_t left = count - next;
+      Record::Start(&record[v]);
+      if (left <= 0) {
+        ci[v] = zr[v] = zi[v] = zr2[v] = zi2[v] = Lanes::Broadcast(0.0);
+        active[v] = Lanes::NoLanes();
+        continue;
       }
-      if (!Lanes::Any(anyActive)) break;
+      ci[v] = Lanes::LoadPoints(ys + next, left < kWidth ? left : kWidth);
+      next += kWidth;
+      zr[v] = cr;
+      zi[v] = ci[v];
+      zr2[v] = Lanes::Mul(zr[v], zr[v]);
+      zi2[v] = Lanes::Mul(zi[v], zi[v]);
+      active[v] = Lanes::AllLanes();
     }
-    double storedZr[kBlock], storedZi[kBlock], storedN[kBlock], inside[kBlock];
-    std::int64_t counts[kBlock];
+  };
+
+  // Writes vector v's results, the points from `first` on: a lane still in
+  // is inside, with z_99.
+  auto finish = [&](int v, std::int32_t first) {
+    const std::int32_t left = count - first;
+    if (left <= 0) return;
+    V inside, resultZr, resultZi, n;
+    Record::Results(record[v], active[v], zr[v], zi[v], &inside, &resultZr, &resultZi, &n);
+    if (left >= kWidth) {
+      Lanes::StoreResults(out + first, inside, resultZr, resultZi, n);
+      return;
+    }
+    // The column's last, partial run: only its own points are written.
+    std::int64_t words[4][kWidth];
+    Lanes::StoreWords(words[0], inside);
+    Lanes::StoreWords(words[1], resultZr);
+    Lanes::StoreWords(words[2], resultZi);
+    Lanes::StoreWords(words[3], n);
+    for (std::int32_t k = 0; k < left; ++k) {
+      EscapeResult& result = out[first + k];
+      result.inside = words[0][k] != 0;
+      std::memcpy(&result.zr, &words[1][k], sizeof(double));
+      std::memcpy(&result.zi, &words[2][k], sizeof(double));
+      result.n = static_cast<std::int32_t>(words[3][k]);
+    }
+  };
+
 #pragma GCC unroll 8
-    for (int u = 0; u < kInFlight; ++u) {
+  for (int u = 0; u < kSlots; ++u) fill(u);
+  // Bounded: every pass computes one more iterate of every busy slot, and
+  // a slot takes a new run after at most kIterates of them, so the loop
+  // ends within (count / (kVectors * kWidth) + kSlots) * kIterates passes.
+  for (;;) {
+#pragma GCC unroll 8
+    for (int v = 0; v < kAll; ++v) {
+      // 2 x zr, exactly; a multiply, because the adders are the busier.
+      const V twoZr = Lanes::Mul(two, zr[v]);
       if constexpr (Lanes::kMaskedArithmetic) {
-        // A frozen lane holds its escaping iterate; one still active, the
-        // 99th. Its counter says after how many iterates it stopped.
-        Lanes::Store(storedZr + u * kWidth, zr[u]);
-        Lanes::Store(storedZi + u * kWidth, zi[u]);
-        Lanes::StoreCount(counts + u * kWidth, outN[u]);
+        zr[v] = Lanes::MaskedAdd(zr[v], active[v], Lanes::Sub(zr2[v], zi2[v]), cr);
+        zi[v] = Lanes::MaskedAdd(zi[v], active[v], Lanes::Mul(twoZr, zi[v]), ci[v]);
+        zr2[v] = Lanes::Mul(zr[v], zr[v]);
+        zi2[v] = Lanes::Mul(zi[v], zi[v]);
+        Record::Tally(&record[v], active[v]);
+        active[v] = Lanes::StillIn(active[v], Lanes::Add(zr2[v], zi2[v]), limit);
       } else {
-        // Lanes still active are inside, with the 99th iterate.
-        Lanes::Store(storedZr + u * kWidth, Lanes::Blend(outZr[u], zr[u], active[u]));
-        Lanes::Store(storedZi + u * kWidth, Lanes::Blend(outZi[u], zi[u], active[u]));
-        Lanes::Store(storedN + u * kWidth, outN[u]);
-      }
-      Lanes::Store(inside + u * kWidth, Lanes::Blend(Lanes::Broadcast(0.0), one, active[u]));
-    }
-    const std::int32_t valid = count - base < kBlock ? count - base : kBlock;
-    for (std::int32_t k = 0; k < valid; ++k) {
-      const bool in = inside[k] != 0.0;
-      std::int32_t n = kInsideCount;
-      if (!in) {
-        if constexpr (Lanes::kMaskedArithmetic) {
-          n = static_cast<std::int32_t>(counts[k]);
-        } else {
-          n = static_cast<std::int32_t>(storedN[k]);
+        zr[v] = Lanes::Add(Lanes::Sub(zr2[v], zi2[v]), cr);
+        zi[v] = Lanes::Add(Lanes::Mul(twoZr, zi[v]), ci[v]);
+        zr2[v] = Lanes::Mul(zr[v], zr[v]);
+        zi2[v] = Lanes::Mul(zi[v], zi[v]);
+        const M escaped =
+            Lanes::And(Lanes::Greater(Lanes::Add(zr2[v], zi2[v]), limit), active[v]);
+        if (!Lanes::Empty(escaped)) {
+          Record::Escape(&record[v], escaped, zr[v], zi[v], done[v / kVectors] + 1);
+          active[v] = Lanes::AndNot(escaped, active[v]);
         }
       }
-      out[base + k] = {in, storedZr[k], storedZi[k], n};
     }
+    bool busy = false;
+#pragma GCC unroll 8
+    for (int u = 0; u < kSlots; ++u) {
+      ++done[u];
+      M in = active[u * kVectors];
+#pragma GCC unroll 8
+      for (int w = 1; w < kVectors; ++w) in = Lanes::Or(in, active[u * kVectors + w]);
+      if (start[u] < count && (Lanes::Empty(in) || done[u] == kIterates)) {
+#pragma GCC unroll 8
+        for (int w = 0; w < kVectors; ++w) finish(u * kVectors + w, start[u] + w * kWidth);
+        fill(u);
+      }
+      busy |= start[u] < count;
+    }
+    if (!busy) break;
   }
 }
 

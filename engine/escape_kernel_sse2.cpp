@@ -10,33 +10,49 @@ namespace {
 struct Sse2Lanes {
   using V = __m128d;
   using M = V;
+  using Record = simd::BlendedRecord<Sse2Lanes>;
   static constexpr bool kMaskedArithmetic = false;
   static constexpr int kWidth = 2;
   static V Broadcast(double v) { return _mm_set1_pd(v); }
+  static V Word(std::int64_t v) { return _mm_castsi128_pd(_mm_set1_epi64x(v)); }
   static M AllLanes() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
   static M NoLanes() { return _mm_setzero_pd(); }
-  static V Load(const double* p) { return _mm_loadu_pd(p); }
-  static void Store(double* p, V v) { _mm_storeu_pd(p, v); }
+  static bool Empty(M mask) { return _mm_movemask_pd(mask) == 0; }
+  static V LoadPoints(const double* p, std::int32_t n) {
+    return n >= kWidth ? _mm_loadu_pd(p) : _mm_set_pd(1000.0, p[0]);
+  }
   static V Mul(V a, V b) { return _mm_mul_pd(a, b); }
   static V Add(V a, V b) { return _mm_add_pd(a, b); }
   static V Sub(V a, V b) { return _mm_sub_pd(a, b); }
-  static V Greater(V a, V b) { return _mm_cmpgt_pd(a, b); }
-  static V And(V a, V b) { return _mm_and_pd(a, b); }
-  static V AndNot(V a, V b) { return _mm_andnot_pd(a, b); }  // ~a & b
-  static V Or(V a, V b) { return _mm_or_pd(a, b); }
-  static V Blend(V a, V b, V mask) {
+  static M Greater(V a, V b) { return _mm_cmpgt_pd(a, b); }
+  static M And(M a, M b) { return _mm_and_pd(a, b); }
+  static M AndNot(M a, M b) { return _mm_andnot_pd(a, b); }  // ~a & b
+  static M Or(M a, M b) { return _mm_or_pd(a, b); }
+  static V Blend(V a, V b, M mask) {
     return _mm_or_pd(_mm_and_pd(mask, b), _mm_andnot_pd(mask, a));
   }
-  static bool Any(V mask) { return _mm_movemask_pd(mask) != 0; }
+  static void StoreWords(std::int64_t* p, V v) { _mm_storeu_pd(reinterpret_cast<double*>(p), v); }
+  // Each result is two halves: inside and zr, then zi and n.
+  static void StoreResults(EscapeResult* out, V inside, V zr, V zi, V n) {
+    double* words = reinterpret_cast<double*>(out);
+    _mm_storeu_pd(words, _mm_unpacklo_pd(inside, zr));
+    _mm_storeu_pd(words + 2, _mm_unpacklo_pd(zi, n));
+    _mm_storeu_pd(words + 4, _mm_unpackhi_pd(inside, zr));
+    _mm_storeu_pd(words + 6, _mm_unpackhi_pd(zi, n));
+  }
 };
 
 }  // namespace
 
 void EscapeKernelSse2(double x, const double* ys, std::int32_t count, EscapeResult* out) {
-  // Vectors in flight: as many as the registers hold (measured: more
-  // only spill), fewer on 32-bit x86, which has eight vector registers.
-  constexpr int kInFlight = sizeof(void*) == 8 ? 6 : 3;
-  simd::EscapeBatch<Sse2Lanes, kInFlight>(x, ys, count, out);
+  // Slots x vectors in flight, the fastest measured: as many vectors as
+  // the registers hold (more only spill); on 32-bit x86, which has eight
+  // vector registers, three in one slot.
+#if defined(__x86_64__)
+  simd::EscapeStream<Sse2Lanes, 2, 3>(x, ys, count, out);
+#else
+  simd::EscapeStream<Sse2Lanes, 1, 3>(x, ys, count, out);
+#endif
 }
 
 }  // namespace mandeldive

@@ -93,6 +93,35 @@ TEST_P(EscapeKernelSuite, WorkedPointsAndEveryBatchLength) {
   }
 }
 
+// Runs of points that end at every count, mixed at random: points inside
+// next to ones that escape at once or late, so the vectors in flight finish
+// and take new points at every offset, and the last run is partial.
+TEST_P(EscapeKernelSuite, ShuffledRunsOfEveryLength) {
+  // At x = -0.75: inside, inside, escapes at 1, late (the neck), between.
+  const double pool[] = {0.0, 0.05, 3.0, 0.02, 0.3, -0.1, -2.5, 0.6, 0.001, 1.2};
+  std::uint32_t state = 12345;
+  for (double x : {-0.75, -0.1, 0.3}) {
+    for (std::int32_t count = 1; count <= 203; count += 3) {
+      std::vector<double> ys(count);
+      for (double& y : ys) {
+        state = state * 1103515245u + 12345u;
+        y = pool[(state >> 16) % (sizeof pool / sizeof pool[0])];
+      }
+      std::vector<EscapeResult> got(count + 1);
+      got[count].n = -7;  // must not be written
+      GetParam()->run(x, ys.data(), count, got.data());
+      for (std::int32_t k = 0; k < count; ++k) {
+        const EscapeResult want = EscapeIterate(x, ys[k]);
+        ASSERT_EQ(got[k].inside, want.inside) << x << " " << ys[k] << " at " << k;
+        ASSERT_EQ(got[k].n, want.n) << x << " " << ys[k] << " at " << k;
+        ASSERT_EQ(std::memcmp(&got[k].zr, &want.zr, sizeof(double)), 0) << x << " " << ys[k];
+        ASSERT_EQ(std::memcmp(&got[k].zi, &want.zi, sizeof(double)), 0) << x << " " << ys[k];
+      }
+      ASSERT_EQ(got[count].n, -7);
+    }
+  }
+}
+
 TEST_P(EscapeKernelSuite, FullViewsOfSeveralSizes) {
   CompareView(-2.5, -1.5, 4.0 / 320, 320, 240);
   CompareView(-2.5, -1.5, 3.0 / 1080 * 8, 1920 / 8, 1080 / 8);
