@@ -8,9 +8,12 @@ void EscapeKernelScalar(double x, const double* ys, std::int32_t count,
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-void EscapeKernelSse2(double x, const double* ys, std::int32_t count, EscapeResult* out);
-void EscapeKernelAvx2(double x, const double* ys, std::int32_t count, EscapeResult* out);
-void EscapeKernelAvx512(double x, const double* ys, std::int32_t count, EscapeResult* out);
+void EscapeKernelSse2(double x, const double* ys, std::int32_t count,
+                      EscapeResult* out);
+void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
+                      EscapeResult* out);
+void EscapeKernelAvx512(double x, const double* ys, std::int32_t count,
+                        EscapeResult* out);
 #endif
 
 namespace {

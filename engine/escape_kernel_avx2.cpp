@@ -15,7 +15,9 @@ struct Avx2Lanes {
   static constexpr bool kMaskedArithmetic = false;
   static constexpr int kWidth = 4;
   static V Broadcast(double v) { return _mm256_set1_pd(v); }
-  static V Word(std::int64_t v) { return _mm256_castsi256_pd(_mm256_set1_epi64x(v)); }
+  static V Word(std::int64_t v) {
+    return _mm256_castsi256_pd(_mm256_set1_epi64x(v));
+  }
   static M AllLanes() { return _mm256_castsi256_pd(_mm256_set1_epi32(-1)); }
   static M NoLanes() { return _mm256_setzero_pd(); }
   static bool Empty(M mask) { return _mm256_movemask_pd(mask) == 0; }
@@ -45,15 +47,19 @@ struct Avx2Lanes {
     const V oddFront = _mm256_unpackhi_pd(inside, zr);   // in1 zr1 | in3 zr3
     const V oddBack = _mm256_unpackhi_pd(zi, n);         // zi1 n1  | zi3 n3
     _mm256_storeu_pd(words, _mm256_permute2f128_pd(evenFront, evenBack, 0x20));
-    _mm256_storeu_pd(words + 4, _mm256_permute2f128_pd(oddFront, oddBack, 0x20));
-    _mm256_storeu_pd(words + 8, _mm256_permute2f128_pd(evenFront, evenBack, 0x31));
-    _mm256_storeu_pd(words + 12, _mm256_permute2f128_pd(oddFront, oddBack, 0x31));
+    _mm256_storeu_pd(words + 4,
+                     _mm256_permute2f128_pd(oddFront, oddBack, 0x20));
+    _mm256_storeu_pd(words + 8,
+                     _mm256_permute2f128_pd(evenFront, evenBack, 0x31));
+    _mm256_storeu_pd(words + 12,
+                     _mm256_permute2f128_pd(oddFront, oddBack, 0x31));
   }
 };
 
 }  // namespace
 
-void EscapeKernelAvx2(double x, const double* ys, std::int32_t count, EscapeResult* out) {
+void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
+                      EscapeResult* out) {
   // Slots x vectors in flight, the fastest measured: as many vectors as
   // the registers hold (more only spill); on 32-bit x86, which has eight
   // vector registers, three in one slot.

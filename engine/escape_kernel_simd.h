@@ -42,7 +42,8 @@ namespace simd {
 // inside (0 or 1, so the bool reads true or false and the padding is 0),
 // zr, zi, and n (a small positive number, so its upper half, padding, is 0).
 static_assert(sizeof(EscapeResult) == 32 && offsetof(EscapeResult, zr) == 8 &&
-                  offsetof(EscapeResult, zi) == 16 && offsetof(EscapeResult, n) == 24,
+                  offsetof(EscapeResult, zi) == 16 &&
+                  offsetof(EscapeResult, n) == 24,
               "EscapeResult is stored as four 64-bit words");
 
 // Escapes recorded as they happen, for lanes without masked arithmetic: the
@@ -56,13 +57,14 @@ struct BlendedRecord {
   static void Start(BlendedRecord* record) {
     record->zr = record->zi = record->n = Lanes::Broadcast(0.0);
   }
-  static void Escape(BlendedRecord* record, M escaped, V zr, V zi, std::int32_t k) {
+  static void Escape(BlendedRecord* record, M escaped, V zr, V zi,
+                     std::int32_t k) {
     record->zr = Lanes::Blend(record->zr, zr, escaped);
     record->zi = Lanes::Blend(record->zi, zi, escaped);
     record->n = Lanes::Blend(record->n, Lanes::Word(k), escaped);
   }
-  static void Results(const BlendedRecord& record, M in, V zr, V zi, V* inside, V* resultZr,
-                      V* resultZi, V* n) {
+  static void Results(const BlendedRecord& record, M in, V zr, V zi, V* inside,
+                      V* resultZr, V* resultZi, V* n) {
     *inside = Lanes::And(in, Lanes::Word(1));
     *resultZr = Lanes::Blend(record.zr, zr, in);
     *resultZi = Lanes::Blend(record.zi, zi, in);
@@ -74,12 +76,14 @@ struct BlendedRecord {
 // points: narrow vectors share a slot's bookkeeping among several, wide
 // ones wait less for a slow lane in small slots.
 template <typename Lanes, int kSlots, int kVectors>
-void EscapeStream(double x, const double* ys, std::int32_t count, EscapeResult* out) {
+void EscapeStream(double x, const double* ys, std::int32_t count,
+                  EscapeResult* out) {
   using V = typename Lanes::V;
   using M = typename Lanes::M;
   using Record = typename Lanes::Record;
   constexpr std::int32_t kWidth = Lanes::kWidth;
-  constexpr int kAll = kSlots * kVectors;  // vector v belongs to slot v / kVectors
+  // Vector v belongs to slot v / kVectors.
+  constexpr int kAll = kSlots * kVectors;
   // Iterates of a point: z_1 .. z_99 are tested; still in after z_99, inside.
   constexpr std::int32_t kIterates = kInsideCount - 1;
   const V cr = Lanes::Broadcast(x);
@@ -124,7 +128,8 @@ void EscapeStream(double x, const double* ys, std::int32_t count, EscapeResult* 
     const std::int32_t left = count - first;
     if (left <= 0) return;
     V inside, resultZr, resultZi, n;
-    Record::Results(record[v], active[v], zr[v], zi[v], &inside, &resultZr, &resultZi, &n);
+    Record::Results(record[v], active[v], zr[v], zi[v], &inside, &resultZr,
+                    &resultZi, &n);
     if (left >= kWidth) {
       Lanes::StoreResults(out + first, inside, resultZr, resultZi, n);
       return;
@@ -152,24 +157,28 @@ void EscapeStream(double x, const double* ys, std::int32_t count, EscapeResult* 
   for (;;) {
 #pragma GCC unroll 8
     for (int v = 0; v < kAll; ++v) {
-      // 2 x zr, exactly; a multiply, because the adders are the busier.
+      // 2 x zr, exactly, as in the oracle (or zr + zr, which is the same).
       const V twoZr = Lanes::Mul(two, zr[v]);
       if constexpr (Lanes::kMaskedArithmetic) {
-        zr[v] = Lanes::MaskedAdd(zr[v], active[v], Lanes::Sub(zr2[v], zi2[v]), cr);
-        zi[v] = Lanes::MaskedAdd(zi[v], active[v], Lanes::Mul(twoZr, zi[v]), ci[v]);
+        zr[v] =
+            Lanes::MaskedAdd(zr[v], active[v], Lanes::Sub(zr2[v], zi2[v]), cr);
+        zi[v] =
+            Lanes::MaskedAdd(zi[v], active[v], Lanes::Mul(twoZr, zi[v]), ci[v]);
         zr2[v] = Lanes::Mul(zr[v], zr[v]);
         zi2[v] = Lanes::Mul(zi[v], zi[v]);
         Record::Tally(&record[v], active[v]);
-        active[v] = Lanes::StillIn(active[v], Lanes::Add(zr2[v], zi2[v]), limit);
+        active[v] =
+            Lanes::StillIn(active[v], Lanes::Add(zr2[v], zi2[v]), limit);
       } else {
         zr[v] = Lanes::Add(Lanes::Sub(zr2[v], zi2[v]), cr);
         zi[v] = Lanes::Add(Lanes::Mul(twoZr, zi[v]), ci[v]);
         zr2[v] = Lanes::Mul(zr[v], zr[v]);
         zi2[v] = Lanes::Mul(zi[v], zi[v]);
-        const M escaped =
-            Lanes::And(Lanes::Greater(Lanes::Add(zr2[v], zi2[v]), limit), active[v]);
+        const M escaped = Lanes::And(
+            Lanes::Greater(Lanes::Add(zr2[v], zi2[v]), limit), active[v]);
         if (!Lanes::Empty(escaped)) {
-          Record::Escape(&record[v], escaped, zr[v], zi[v], done[v / kVectors] + 1);
+          Record::Escape(&record[v], escaped, zr[v], zi[v],
+                         done[v / kVectors] + 1);
           active[v] = Lanes::AndNot(escaped, active[v]);
         }
       }
@@ -180,10 +189,12 @@ void EscapeStream(double x, const double* ys, std::int32_t count, EscapeResult* 
       ++done[u];
       M in = active[u * kVectors];
 #pragma GCC unroll 8
-      for (int w = 1; w < kVectors; ++w) in = Lanes::Or(in, active[u * kVectors + w]);
+      for (int w = 1; w < kVectors; ++w)
+        in = Lanes::Or(in, active[u * kVectors + w]);
       if (start[u] < count && (Lanes::Empty(in) || done[u] == kIterates)) {
 #pragma GCC unroll 8
-        for (int w = 0; w < kVectors; ++w) finish(u * kVectors + w, start[u] + w * kWidth);
+        for (int w = 0; w < kVectors; ++w)
+          finish(u * kVectors + w, start[u] + w * kWidth);
         fill(u);
       }
       busy |= start[u] < count;

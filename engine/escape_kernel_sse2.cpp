@@ -31,7 +31,9 @@ struct Sse2Lanes {
   static V Blend(V a, V b, M mask) {
     return _mm_or_pd(_mm_and_pd(mask, b), _mm_andnot_pd(mask, a));
   }
-  static void StoreWords(std::int64_t* p, V v) { _mm_storeu_pd(reinterpret_cast<double*>(p), v); }
+  static void StoreWords(std::int64_t* p, V v) {
+    _mm_storeu_pd(reinterpret_cast<double*>(p), v);
+  }
   // Each result is two halves: inside and zr, then zi and n.
   static void StoreResults(EscapeResult* out, V inside, V zr, V zi, V n) {
     double* words = reinterpret_cast<double*>(out);
@@ -44,7 +46,8 @@ struct Sse2Lanes {
 
 }  // namespace
 
-void EscapeKernelSse2(double x, const double* ys, std::int32_t count, EscapeResult* out) {
+void EscapeKernelSse2(double x, const double* ys, std::int32_t count,
+                      EscapeResult* out) {
   // Slots x vectors in flight, the fastest measured: as many vectors as
   // the registers hold (more only spill); on 32-bit x86, which has eight
   // vector registers, three in one slot.
