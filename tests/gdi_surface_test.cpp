@@ -86,6 +86,50 @@ TEST(GdiSurface, ReleasesEveryObjectItTakes) {
   EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
 }
 
+// A drawn column reaches the window with the next column's marks, or with
+// whatever is drawn next, never later: read back while the context is held.
+TEST(GdiSurface, EachColumnShowsWithTheNextColumnsMarks) {
+  constexpr std::int32_t kW = 12, kH = 16;
+  GdiWindow window(kW, kH);
+  DrawingSurface& s = window.surface();
+  ColorRef column[kH];
+  for (std::int32_t k = 0; k < kH; ++k) {
+    column[k] = k % 3 == 0 ? kKeepPixel : static_cast<ColorRef>(0x000010 * k + 0x0100);
+  }
+  auto drawn = [&](std::int32_t y, ColorRef under) {
+    return column[y] == kKeepPixel ? under : column[y];
+  };
+  auto marked = [](std::int32_t y) { return y % 2 == 1 ? kYellow : kWhite; };
+  SurfaceContext context(s);
+  s.MarkProgress(4, kH);
+  s.DrawColumn(4, 0, column, kH);
+  s.MarkProgress(5, kH);
+  for (std::int32_t y = 0; y < kH; ++y) {
+    ASSERT_EQ(window.Pixel(4, y), drawn(y, marked(y))) << y;
+    ASSERT_EQ(window.Pixel(5, y), marked(y)) << y;
+    ASSERT_EQ(window.Pixel(6, y), kWhite) << y;
+  }
+  // A tall column comes in pieces; it is shown whole.
+  s.DrawColumn(5, 0, column, 7);
+  s.DrawColumn(5, 7, column + 7, kH - 7);
+  s.MarkProgress(6, kH);
+  for (std::int32_t y = 0; y < kH; ++y) {
+    ASSERT_EQ(window.Pixel(5, y), drawn(y, marked(y))) << y;
+    ASSERT_EQ(window.Pixel(6, y), marked(y)) << y;
+  }
+  // Marks that stop short, and other drawing, show the column first.
+  s.DrawColumn(6, 0, column, kH);
+  s.MarkProgress(7, 5);
+  s.DrawColumn(7, 2, column, 4);
+  s.SetPixel(10, 0, 0x0000FF);
+  for (std::int32_t y = 0; y < kH; ++y) {
+    ASSERT_EQ(window.Pixel(6, y), drawn(y, marked(y))) << y;
+    const ColorRef marks = y <= 5 ? marked(y) : kWhite;
+    ASSERT_EQ(window.Pixel(7, y), y >= 2 && y < 6 ? drawn(y - 2, marks) : marks) << y;
+  }
+  EXPECT_EQ(window.Pixel(10, 0), 0x0000FFu);
+}
+
 TEST(GdiSurface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
   for (std::uint32_t escape : {12u, 15u}) {  // negative values; out of range
     GdiWindow fast(96, 72), literal(96, 72);

@@ -8,16 +8,27 @@ namespace {
 
 // A GDI colour from any value: its low 24 bits. GDI would read a top byte
 // as a palette reference, or reject the value.
-COLORREF Gdi(ColorRef colour) { return static_cast<COLORREF>(ShownColour(colour)); }
+COLORREF Gdi(ColorRef colour) {
+  return static_cast<COLORREF>(ShownColour(colour));
+}
 
 // A 32-bit DIB pixel is 0x00RRGGBB; a colour value is 0x00BBGGRR.
 std::uint32_t DibPixel(ColorRef c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// Pixels per SetDIBitsToDevice call: a stack buffer, so drawing a column
-// allocates nothing.
+// Pixels per SetDIBitsToDevice call, when there are no blit columns: a
+// stack buffer, so drawing a column allocates nothing.
 constexpr std::int32_t kBlitRows = 2048;
+
+// The blit columns: AND masks, then the OR sources that paint after them.
+constexpr std::int32_t kColumnMask = 0;    // the pending column
+constexpr std::int32_t kMarksMask = 1;     // the progress marks
+constexpr std::int32_t kPaintColumns = 2;  // from a mask to its paint
+constexpr std::int32_t kColumnPaint = kColumnMask + kPaintColumns;
+constexpr std::int32_t kMarksPaint = kMarksMask + kPaintColumns;
+constexpr std::int32_t kBlitColumns = 4;
+constexpr std::uint32_t kDibWhite = 0xFFFFFF;
 
 }  // namespace
 
@@ -30,18 +41,21 @@ Rect GdiSurface::ClientRect() const {
 void GdiSurface::AcquireContext() { dc_ = GetDC(window_); }
 
 void GdiSurface::ReleaseContext() {
-  if (maskDc_ != nullptr) {
-    SelectObject(maskDc_, previousMask_);
-    DeleteObject(maskBitmap_);
-    DeleteDC(maskDc_);
-    maskBitmap_ = nullptr;
-    maskDc_ = nullptr;
+  ShowPendingColumn();
+  if (blitDc_ != nullptr) {
+    SelectObject(blitDc_, previousBlit_);
+    DeleteObject(blitBitmap_);
+    DeleteDC(blitDc_);
+    blitBitmap_ = nullptr;
+    blitDc_ = nullptr;
+    blitBits_ = nullptr;
   }
   ReleaseDC(window_, dc_);
   dc_ = nullptr;
 }
 
 void GdiSurface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
+  ShowPendingColumn();
   ::SetPixel(dc_, x, y, Gdi(colour));
 }
 
@@ -56,70 +70,128 @@ void GdiSurface::BlitRun(std::int32_t x, std::int32_t top,
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   for (std::int32_t done = 0; done < count; done += kBlitRows) {
-    const std::int32_t rows = count - done < kBlitRows ? count - done : kBlitRows;
-    for (std::int32_t i = 0; i < rows; ++i) bits[i] = DibPixel(colours[done + i]);
+    const std::int32_t rows =
+        count - done < kBlitRows ? count - done : kBlitRows;
+    for (std::int32_t i = 0; i < rows; ++i)
+      bits[i] = DibPixel(colours[done + i]);
     info.bmiHeader.biHeight = -rows;  // top-down
     SetDIBitsToDevice(dc_, x, top + done, 1, rows, 0, 0, 0, rows, bits, &info,
                       DIB_RGB_COLORS);
   }
 }
 
-void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
-                            const ColorRef* colours, std::int32_t count) {
-  // Kept pixels split the column into runs; each run is one call.
-  ForEachDrawnRun(colours, count, [&](std::int32_t start, std::int32_t length) {
-    BlitRun(x, top + start, colours + start, length);
-  });
-}
-
-namespace {
-
-// Rows of the progress-mark masks; taller columns take several blits.
-constexpr std::int32_t kMaskRows = 2048;
-
-}  // namespace
-
-bool GdiSurface::MakeMarkMasks() {
-  // Two one-pixel-wide masks side by side: column 0 black on the odd rows
-  // and white on the even ones, column 1 yellow on the odd rows and black
-  // on the even ones. AND with the first, then OR with the second, sets the
-  // odd rows of a column to yellow and leaves the even rows: two blits a
-  // column with the plainest raster operations, which GDI does fastest.
-  // They live as long as the drawing context: a render pass marks every
-  // column.
+bool GdiSurface::MakeBlitColumns() {
+  if (blitDc_ != nullptr) return true;
+  const Rect client = ClientRect();
+  const std::int32_t rows = client.bottom > 0 ? client.bottom : 1;
   BITMAPINFO info;
   std::memset(&info, 0, sizeof info);
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 2;
-  info.bmiHeader.biHeight = -kMaskRows;  // top-down
+  info.bmiHeader.biWidth = kBlitColumns;
+  info.bmiHeader.biHeight = -rows;  // top-down
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  maskBitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (maskBitmap_ == nullptr) return false;
-  auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (std::int32_t y = 0; y < kMaskRows; ++y) {
-    const bool odd = y % 2 == 1;
-    pixels[2 * y] = odd ? 0x000000 : 0xFFFFFF;
-    pixels[2 * y + 1] = odd ? DibPixel(kYellow) : 0x000000;
+  blitBitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (blitBitmap_ == nullptr) return false;
+  blitDc_ = CreateCompatibleDC(dc_);
+  if (blitDc_ == nullptr) {
+    DeleteObject(blitBitmap_);
+    blitBitmap_ = nullptr;
+    return false;
   }
-  maskDc_ = CreateCompatibleDC(dc_);
-  previousMask_ = SelectObject(maskDc_, maskBitmap_);
+  previousBlit_ = SelectObject(blitDc_, blitBitmap_);
+  blitBits_ = static_cast<std::uint32_t*>(bits);
+  blitRows_ = rows;
+  maskBlack_ = true;
+  for (std::int32_t y = 0; y < rows; ++y) {
+    std::uint32_t* row = blitBits_ + y * kBlitColumns;
+    const bool odd = y % 2 == 1;
+    row[kColumnMask] = 0;
+    row[kColumnPaint] = 0;
+    row[kMarksMask] = odd ? 0 : kDibWhite;
+    row[kMarksPaint] = odd ? DibPixel(kYellow) : 0;
+  }
+  pending_ = kNoColumn;
   return true;
+}
+
+void GdiSurface::Blit(std::int32_t x, std::int32_t firstColumn,
+                      std::int32_t columns, std::int32_t top,
+                      std::int32_t rows) {
+  BitBlt(dc_, x, top, columns, rows, blitDc_, firstColumn, top, SRCAND);
+  BitBlt(dc_, x, top, columns, rows, blitDc_, firstColumn + kPaintColumns, top,
+         SRCPAINT);
+}
+
+void GdiSurface::ShowPendingColumn() {
+  if (pending_ == kNoColumn) return;
+  if (pendingTop_ <= pendingBottom_) {
+    Blit(pending_, kColumnMask, 1, pendingTop_,
+         pendingBottom_ + 1 - pendingTop_);
+  }
+  pending_ = kNoColumn;
+}
+
+void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
+                            const ColorRef* colours, std::int32_t count) {
+  if (!MakeBlitColumns()) {
+    // Kept pixels split the column into runs; each run is one call.
+    ForEachDrawnRun(colours, count,
+                    [&](std::int32_t start, std::int32_t length) {
+                      BlitRun(x, top + start, colours + start, length);
+                    });
+    return;
+  }
+  if (x != pending_) {
+    ShowPendingColumn();
+    pending_ = x;
+    pendingTop_ = blitRows_;
+    pendingBottom_ = -1;
+  }
+  const std::int32_t first = top < 0 ? -top : 0;
+  const std::int32_t end = blitRows_ - top < count ? blitRows_ - top : count;
+  if (first >= end) return;
+  std::uint32_t* const rows = blitBits_ + (top + first) * kBlitColumns;
+  bool keeps = false;
+  std::uint32_t* row = rows;
+  for (std::int32_t k = first; k < end; ++k, row += kBlitColumns) {
+    const bool kept = colours[k] == kKeepPixel;
+    keeps |= kept;
+    row[kColumnPaint] = kept ? 0 : DibPixel(colours[k]);
+  }
+  // The mask is black where a pixel is drawn, white where it is kept. It
+  // stays black from column to column while no pixel is kept, as with every
+  // colour scheme in range, and is then left alone.
+  if (keeps || !maskBlack_) {
+    row = rows;
+    for (std::int32_t k = first; k < end; ++k, row += kBlitColumns) {
+      row[kColumnMask] = colours[k] == kKeepPixel ? kDibWhite : 0;
+    }
+    maskBlack_ = !keeps && first == 0 && top + end == blitRows_;
+  }
+  if (top + first < pendingTop_) pendingTop_ = top + first;
+  if (top + end - 1 > pendingBottom_) pendingBottom_ = top + end - 1;
 }
 
 void GdiSurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (lastRow < 1) return;
-  if (maskDc_ == nullptr && !MakeMarkMasks()) return;
-  for (std::int32_t top = 0; top <= lastRow; top += kMaskRows) {
-    const std::int32_t rows = lastRow + 1 - top < kMaskRows ? lastRow + 1 - top : kMaskRows;
-    BitBlt(dc_, x, top, 1, rows, maskDc_, 0, 0, SRCAND);
-    BitBlt(dc_, x, top, 1, rows, maskDc_, 1, 0, SRCPAINT);
+  if (!MakeBlitColumns()) return;
+  const std::int32_t rows = lastRow < blitRows_ ? lastRow + 1 : blitRows_;
+  if (static_cast<std::int64_t>(x) - pending_ == 1 && pendingTop_ == 0 &&
+      pendingBottom_ == blitRows_ - 1 && rows == blitRows_) {
+    // The column before and these marks, side by side in one pair of blits.
+    Blit(x - 1, kColumnMask, 2, 0, blitRows_);
+    pending_ = kNoColumn;
+    return;
   }
+  ShowPendingColumn();
+  Blit(x, kMarksMask, 1, 0, rows);
 }
 
 void GdiSurface::FrameRect(const Rect& rect, ColorRef colour) {
+  ShowPendingColumn();
   const RECT r = {rect.left, rect.top, rect.right, rect.bottom};
   HBRUSH brush = CreateSolidBrush(Gdi(colour));
   ::FrameRect(dc_, &r, brush);
@@ -127,10 +199,10 @@ void GdiSurface::FrameRect(const Rect& rect, ColorRef colour) {
 }
 
 void GdiSurface::SelectFont(const FontDesc& f) {
-  font_ = CreateFontA(f.height, f.width, f.escapement, f.orientation, f.weight,
-                      f.italic, f.underline, f.strikeOut, f.charSet,
-                      f.outPrecision, f.clipPrecision, f.quality,
-                      f.pitchAndFamily, f.face);
+  font_ =
+      CreateFontA(f.height, f.width, f.escapement, f.orientation, f.weight,
+                  f.italic, f.underline, f.strikeOut, f.charSet, f.outPrecision,
+                  f.clipPrecision, f.quality, f.pitchAndFamily, f.face);
   previousFont_ = SelectObject(dc_, font_);
 }
 
@@ -149,6 +221,7 @@ std::int32_t GdiSurface::TextWidth(const char* text) {
 
 void GdiSurface::DrawText(std::int32_t x, std::int32_t y, const char* text,
                           ColorRef colour) {
+  ShowPendingColumn();
   SetBkMode(dc_, TRANSPARENT);
   SetTextColor(dc_, Gdi(colour));
   TextOutA(dc_, x, y, text, static_cast<int>(std::strlen(text)));
