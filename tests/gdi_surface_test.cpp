@@ -1,11 +1,12 @@
 // The GDI surface in the shared surface suite, on a real window of a virtual
 // X display under Wine, read back through the window's device context.
+#include "host/win32/gdi_surface.h"
+
 #include <windows.h>
 
 #include <memory>
 
 #include "engine/saver_engine.h"
-#include "host/win32/gdi_surface.h"
 #include "tests/surface_suite.h"
 
 namespace mandeldive {
@@ -23,7 +24,8 @@ LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 void PumpMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessageA(&message);
 }
 
 // A white top-level popup with a client area of exactly w x h pixels.
@@ -37,8 +39,9 @@ HWND MakeWindow(std::int32_t w, std::int32_t h) {
     c.lpszClassName = "SurfaceTestWindow";
     registered = RegisterClassA(&c) != 0;
   }
-  HWND window = CreateWindowExA(0, "SurfaceTestWindow", "surface", WS_POPUP | WS_VISIBLE, 0, 0,
-                                w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(0, "SurfaceTestWindow", "surface",
+                                WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
   UpdateWindow(window);
   PumpMessages();
   return window;
@@ -46,7 +49,8 @@ HWND MakeWindow(std::int32_t w, std::int32_t h) {
 
 class GdiWindow final : public SurfaceUnderTest {
  public:
-  GdiWindow(std::int32_t w, std::int32_t h) : window_(MakeWindow(w, h)), surface_(window_) {}
+  GdiWindow(std::int32_t w, std::int32_t h)
+      : window_(MakeWindow(w, h)), surface_(window_) {}
   ~GdiWindow() override {
     DestroyWindow(window_);
     PumpMessages();
@@ -66,7 +70,8 @@ class GdiWindow final : public SurfaceUnderTest {
 };
 
 struct GdiMaker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
+                                                std::int32_t h) {
     return std::make_unique<GdiWindow>(w, h);
   }
 };
@@ -94,7 +99,8 @@ TEST(GdiSurface, EachColumnShowsWithTheNextColumnsMarks) {
   DrawingSurface& s = window.surface();
   ColorRef column[kH];
   for (std::int32_t k = 0; k < kH; ++k) {
-    column[k] = k % 3 == 0 ? kKeepPixel : static_cast<ColorRef>(0x000010 * k + 0x0100);
+    column[k] =
+        k % 3 == 0 ? kKeepPixel : static_cast<ColorRef>(0x000010 * k + 0x0100);
   }
   auto drawn = [&](std::int32_t y, ColorRef under) {
     return column[y] == kKeepPixel ? under : column[y];
@@ -125,9 +131,21 @@ TEST(GdiSurface, EachColumnShowsWithTheNextColumnsMarks) {
   for (std::int32_t y = 0; y < kH; ++y) {
     ASSERT_EQ(window.Pixel(6, y), drawn(y, marked(y))) << y;
     const ColorRef marks = y <= 5 ? marked(y) : kWhite;
-    ASSERT_EQ(window.Pixel(7, y), y >= 2 && y < 6 ? drawn(y - 2, marks) : marks) << y;
+    ASSERT_EQ(window.Pixel(7, y), y >= 2 && y < 6 ? drawn(y - 2, marks) : marks)
+        << y;
   }
   EXPECT_EQ(window.Pixel(10, 0), 0x0000FFu);
+  // After a column that keeps pixels and one that covers only some rows, a
+  // column that keeps none is drawn on every row.
+  ColorRef plain[kH];
+  for (std::int32_t k = 0; k < kH; ++k) plain[k] = 0x203040 + k;
+  s.DrawColumn(8, 0, column, kH);
+  s.DrawColumn(9, 8, plain, kH - 8);
+  s.DrawColumn(11, 0, plain, kH);
+  s.SetPixel(0, 0, kWhite);
+  for (std::int32_t y = 0; y < kH; ++y) {
+    ASSERT_EQ(window.Pixel(11, y), plain[y]) << y;
+  }
 }
 
 TEST(GdiSurface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
@@ -144,7 +162,8 @@ TEST(GdiSurface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
     b.RenderFrameLiteral();
     int differing = 0;
     for (std::int32_t y = 0; y < 72; ++y) {
-      for (std::int32_t x = 0; x < 96; ++x) differing += fast.Pixel(x, y) != literal.Pixel(x, y);
+      for (std::int32_t x = 0; x < 96; ++x)
+        differing += fast.Pixel(x, y) != literal.Pixel(x, y);
     }
     EXPECT_EQ(differing, 0) << "escape scheme " << escape;
     EXPECT_EQ(fast.Pixel(10, 1), escape == 15 ? kYellow : fast.Pixel(10, 1));

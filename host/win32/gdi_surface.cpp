@@ -169,7 +169,7 @@ void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
     for (std::int32_t k = first; k < end; ++k, row += kBlitColumns) {
       row[kColumnMask] = colours[k] == kKeepPixel ? kDibWhite : 0;
     }
-    maskBlack_ = !keeps && first == 0 && top + end == blitRows_;
+    maskBlack_ = !keeps && top + first == 0 && top + end == blitRows_;
   }
   if (top + first < pendingTop_) pendingTop_ = top + first;
   if (top + end - 1 > pendingBottom_) pendingBottom_ = top + end - 1;
