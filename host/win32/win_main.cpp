@@ -2,7 +2,10 @@
 // dialog from the command line, sets up the window and runs the loop.
 #include <windows.h>
 
+#include <vector>
+
 #include "engine/program_engine.h"
+#include "host/win32/blank_windows.h"
 #include "host/win32/command_line.h"
 #include "host/win32/gdi_surface.h"
 #include "host/win32/saver_wnd_proc.h"
@@ -35,10 +38,22 @@ HWND CreateFullScreen(HINSTANCE instance) {
   RECT desktop = {0, 0, 0, 0};
   GetClientRect(GetDesktopWindow(), &desktop);
   HWND window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_POPUP, 0, 0,
-                                desktop.right, desktop.bottom, nullptr,
-                                nullptr, instance, nullptr);
+                                desktop.right, desktop.bottom, nullptr, nullptr,
+                                instance, nullptr);
   SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
   return window;
+}
+
+// Black windows over every other monitor, so that the saver hides the whole
+// desktop; none on a single monitor. The saver's own window stays as it is.
+std::vector<HWND> CoverOtherMonitors(HINSTANCE instance, HWND saverWindow) {
+  RECT covered = {0, 0, 0, 0};
+  GetWindowRect(saverWindow, &covered);
+  const std::vector<ScreenRect> areas = BlankMonitorRects(
+      ListMonitors(),
+      {covered.left, covered.top, covered.right, covered.bottom});
+  if (areas.empty() || !RegisterBlankClass(instance)) return {};
+  return CreateBlankWindows(instance, saverWindow, areas);
 }
 
 HWND CreatePreview(HINSTANCE instance, std::uint32_t hostHandle) {
@@ -71,20 +86,28 @@ int Run(HINSTANCE instance, HINSTANCE previous, int showCommand) {
   // The whole command line, not the runtime's idea of its tail, so that the
   // program path is skipped by our own rules.
   const LaunchRequest request = ChooseMode(CommandTail(GetCommandLineA()));
+  std::vector<HWND> blankWindows;
   switch (request.mode) {
     case SaverMode::FullScreen:
       mainWindow = CreateFullScreen(programInstance);
+      if (mainWindow != nullptr) {
+        blankWindows = CoverOtherMonitors(programInstance, mainWindow);
+      }
       break;
     case SaverMode::Preview:
       mainWindow = CreatePreview(programInstance, request.hostWindow);
       break;
     case SaverMode::Settings:
-      DialogBoxParamA(programInstance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow,
-                      SettingsDlgProc, 0);
+      DialogBoxParamA(programInstance, MAKEINTRESOURCEA(IDD_SETTINGS),
+                      mainWindow, SettingsDlgProc, 0);
       return 1;
   }
   if (mainWindow == nullptr) return 0;
 
+  for (HWND blank : blankWindows) {
+    ShowWindow(blank, showCommand);
+    UpdateWindow(blank);
+  }
   ShowWindow(mainWindow, showCommand);
   UpdateWindow(mainWindow);
   ReadSettings();
@@ -98,6 +121,7 @@ int Run(HINSTANCE instance, HINSTANCE previous, int showCommand) {
 }  // namespace
 }  // namespace mandeldive
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR,
+                   int showCommand) {
   return mandeldive::Run(instance, previous, showCommand);
 }

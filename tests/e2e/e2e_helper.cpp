@@ -9,6 +9,13 @@
 //     prints what it saw of the saver's window: "child CLASS TITLE WxH
 //     visible|hidden child|popup".
 //
+//   e2e_helper monitors
+//     Prints each monitor Windows reports, one a line, as
+//     "LEFT,TOP-RIGHT,BOTTOM primary|secondary".
+//
+//   e2e_helper count CLASS
+//     Prints how many visible top-level windows of class CLASS there are.
+//
 //   e2e_helper locate TITLE ID
 //     Prints the screen position of the centre of control ID in the
 //     top-level window titled TITLE, as "X Y"; exits 1 when there is none.
@@ -108,6 +115,40 @@ int Locate(const char* title, int id) {
   return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  std::printf("%ld,%ld-%ld,%ld %s\n", r.left, r.top, r.right, r.bottom,
+              (info.dwFlags & MONITORINFOF_PRIMARY) ? "primary" : "secondary");
+  return TRUE;
+}
+
+struct ClassCount {
+  const char* name;
+  int count;
+};
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM data) {
+  auto* wanted = reinterpret_cast<ClassCount*>(data);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::strcmp(name, wanted->name) == 0 && IsWindowVisible(window)) ++wanted->count;
+  return TRUE;
+}
+
+int Count(const char* className) {
+  ClassCount wanted = {className, 0};
+  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&wanted));
+  std::printf("%d\n", wanted.count);
+  return 0;
+}
+
+int Monitors() {
+  return EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +158,10 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "locate") == 0) {
     return Locate(argv[2], std::atoi(argv[3]));
   }
-  std::fprintf(stderr, "usage: e2e_helper preview SAVER FLAGFILE W H | locate TITLE ID\n");
+  if (argc == 2 && std::strcmp(argv[1], "monitors") == 0) return Monitors();
+  if (argc == 3 && std::strcmp(argv[1], "count") == 0) return Count(argv[2]);
+  std::fprintf(stderr,
+               "usage: e2e_helper preview SAVER FLAGFILE W H | locate TITLE ID | "
+               "monitors | count CLASS\n");
   return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# fullscreen_test.sh SAVER RENDER: "/s" on an 800x600 screen.
+# fullscreen_test.sh SAVER HELPER RENDER: "/s" on an 800x600 screen.
 SCR=$1
-RENDER=$2
+HELPER=$2
+RENDER=$3
 . "$(dirname "$0")/lib.sh"
 [ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 t=$E2E_TMP
@@ -11,6 +12,8 @@ render "$t/plain.png" --size 800x600
 start_saver /s
 check "first picture equals the renderer's" wait_until 60 screen_shows "$t/plain.png"
 shown=$SECONDS
+blanks() { wine "$HELPER" count BlankWndClass 2>/dev/null | tr -d '\r'; }
+check "one monitor gets no blank window" equals "$(blanks)" 0
 caption_arrived() {
   screenshot "$t/now.png" && ! same_picture "$t/now.png" "$t/plain.png"
 }
