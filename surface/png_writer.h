@@ -9,10 +9,17 @@
 
 namespace mandeldive {
 
-// Writes width x height row-major pixels to path. The file is written under
-// a temporary name beside path and renamed into place, so path holds either
-// its old content or the whole new picture, never a part. On failure returns
-// false with a one-line reason in *error and leaves no temporary file.
+// Encodes width x height row-major pixels onto the open file descriptor fd.
+// On failure returns false with a one-line reason in *error that names
+// `name` and says why: the system's word for a failed write ("No space left
+// on device"), or libpng's own message.
+bool EncodePng(int fd, const std::string& name, std::int32_t width,
+               std::int32_t height, const ColorRef* pixels, std::string* error);
+
+// Writes the picture to path through an OutputFile: a regular file is
+// replaced whole or not at all, a link's target is written, "-" is
+// standard output. On failure returns false with a one-line reason in
+// *error and leaves no temporary file.
 bool WritePng(const std::string& path, std::int32_t width, std::int32_t height,
               const ColorRef* pixels, std::string* error);
 
