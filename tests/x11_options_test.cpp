@@ -1,9 +1,9 @@
+#include "host/x11/x11_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "host/x11/x11_options.h"
 
 namespace mandeldive {
 namespace {
@@ -18,7 +18,9 @@ TEST(X11Options, BothDashSpellingsAndEveryTarget) {
   std::string error;
   ASSERT_TRUE(Parse({}, &o, &error));
   EXPECT_EQ(o.target, X11Target::OwnWindow);
-  ASSERT_TRUE(Parse({"-root", "-mandelbrot-color", "3", "--background-color", "14"}, &o, &error));
+  ASSERT_TRUE(
+      Parse({"-root", "-mandelbrot-color", "3", "--background-color", "14"}, &o,
+            &error));
   EXPECT_EQ(o.target, X11Target::Root);
   EXPECT_EQ(o.mandelbrotColor, 3u);
   EXPECT_EQ(o.backgroundColor, 14u);
@@ -31,9 +33,20 @@ TEST(X11Options, BothDashSpellingsAndEveryTarget) {
 
 TEST(X11Options, BadInputNamesTheProblem) {
   const std::vector<std::vector<const char*>> bad = {
-      {"-bogus"}, {"-window-id"}, {"-window-id", "0x"}, {"-window-id", "12z"},
-      {"-window-id", "0"}, {"-window-id", "0xfffffffffffffffff"},
-      {"--mandelbrot-color", "9"}, {"--background-color", "15"}, {"--background-color", "-1"},
+      {"-bogus"},
+      {"-window-id"},
+      {"-window-id", "0x"},
+      {"-window-id", "12z"},
+      {"-window-id", "0"},
+      {"-window-id", "0xfffffffffffffffff"},
+      {"--mandelbrot-color", "9"},
+      {"--background-color", "15"},
+      {"--background-color", "-1"},
+      {"--delay"},
+      {"--delay", "-1"},
+      {"--delay", "3601"},
+      {"--delay", "0.5"},
+      {"-delay", ""},
   };
   for (const auto& args : bad) {
     X11Options o;
@@ -52,6 +65,43 @@ TEST(X11Options, WindowIdsAsXscreensaverWritesThem) {
   EXPECT_EQ(id, 31457283u);
   EXPECT_FALSE(ParseWindowId("", &id));
   EXPECT_FALSE(ParseWindowId(" 12", &id));
+}
+
+// An X window id has 29 bits, in either spelling.
+TEST(X11Options, WindowIdsStopAt29Bits) {
+  struct {
+    const char* text;
+    bool ok;
+  } const cases[] = {
+      {"0x1fffffff", true},
+      {"536870911", true},
+      {"0x20000000", false},
+      {"536870912", false},
+      {"0xffffffff", false},
+      {"4294967295", false},
+      {"0xffffffffffffffff", false},
+      {"0x0000000000001", true},
+      {"0x0", false},
+      {"0X1A", true},
+  };
+  for (const auto& c : cases) {
+    std::uint64_t id = 0;
+    EXPECT_EQ(ParseWindowId(c.text, &id), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_LE(id, kMaxWindowId) << c.text;
+    }
+  }
+}
+
+TEST(X11Options, DelayInWholeSeconds) {
+  X11Options o;
+  std::string error;
+  ASSERT_TRUE(Parse({}, &o, &error));
+  EXPECT_EQ(o.delaySeconds, 5);
+  ASSERT_TRUE(Parse({"-delay", "0"}, &o, &error));
+  EXPECT_EQ(o.delaySeconds, 0);
+  ASSERT_TRUE(Parse({"--delay", "3600"}, &o, &error));
+  EXPECT_EQ(o.delaySeconds, 3600);
 }
 
 }  // namespace

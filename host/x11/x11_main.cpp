@@ -1,8 +1,10 @@
 // mandeldive: the dive as a native X11 program, in xscreensaver's manner.
 // The same engine and tick cycle as the Windows saver: the first tick 10 ms
-// after start, then one 5 s after the end of each tick. A mouse button, the
-// window going away, SIGTERM or SIGINT end it with exit code 0; so do q and
-// Escape in its own window.
+// after start, then one --delay seconds (5 by default) after the end of each
+// tick. A mouse button, the window going away, SIGTERM or SIGINT end it with
+// exit code 0; so do q and Escape in its own window. A lost connection to
+// the X server ends it with 1 and one line on stderr. A window that changes
+// size is attached again, so the next tick fills the new size.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,33 +28,62 @@ namespace mandeldive {
 namespace {
 
 constexpr int kFirstTickDelayMs = 10;
-constexpr int kTickIntervalMs = 5000;
-
 int signalPipe[2] = {-1, -1};
 bool windowGone = false;
+const char* displayName = "";
+// Set only while the main loop waits in poll: a signal then wakes the loop,
+// which leaves without a word to the server. At any other time the program
+// may be inside Xlib, waiting on a server that was stopped, so the handler
+// ends it at once.
+volatile std::sig_atomic_t waitingInPoll = 0;
+volatile std::sig_atomic_t signalled = 0;
 
+// Async-signal-safe: write and _exit only.
 void OnSignal(int) {
+  signalled = 1;
+  if (!waitingInPoll) _exit(kX11ExitOk);
   const char byte = 1;
   const ssize_t ignored = write(signalPipe[1], &byte, 1);
   (void)ignored;
 }
 
+void InstallSignalHandlers() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+// The server went away (killed, or its connection broken): one line, and
+// out at once, since Xlib cannot go on after this handler returns.
+int OnXIOError(Display*) {
+  std::fprintf(stderr,
+               "mandeldive: lost the connection to the X display '%s'\n",
+               displayName);
+  std::fflush(stderr);
+  _exit(kX11ExitNoDisplay);
+}
+
 // A window that disappears under us ends the program instead of aborting
 // it; other errors (a button grab someone else holds) are not fatal either.
 int OnXError(Display*, XErrorEvent* event) {
-  if (event->error_code == BadWindow || event->error_code == BadDrawable) windowGone = true;
+  if (event->error_code == BadWindow || event->error_code == BadDrawable)
+    windowGone = true;
   return 0;
 }
 
 Window OwnWindow(Display* display) {
   const int screen = DefaultScreen(display);
   XSetWindowAttributes attributes;
-  attributes.background_pixel = WhitePixel(display, screen);  // uncovered areas show white
-  Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, 800, 600, 0,
-                                CopyFromParent, InputOutput, CopyFromParent, CWBackPixel,
-                                &attributes);
+  attributes.background_pixel =
+      WhitePixel(display, screen);  // uncovered areas show white
+  Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, 800,
+                                600, 0, CopyFromParent, InputOutput,
+                                CopyFromParent, CWBackPixel, &attributes);
   XStoreName(display, window, "mandeldive");
-  XClassHint hint = {const_cast<char*>("mandeldive"), const_cast<char*>("Mandeldive")};
+  XClassHint hint = {const_cast<char*>("mandeldive"),
+                     const_cast<char*>("Mandeldive")};
   XSetClassHint(display, window, &hint);
   Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, window, &deleteWindow, 1);
@@ -67,7 +99,8 @@ Window ChooseWindow(Display* display, const X11Options& options, bool* own) {
     case X11Target::Root: {
       std::uint64_t id = 0;
       const char* fromSaver = std::getenv("XSCREENSAVER_WINDOW");
-      if (fromSaver != nullptr && ParseWindowId(fromSaver, &id)) return static_cast<Window>(id);
+      if (fromSaver != nullptr && ParseWindowId(fromSaver, &id))
+        return static_cast<Window>(id);
       return DefaultRootWindow(display);
     }
     case X11Target::OwnWindow:
@@ -77,42 +110,59 @@ Window ChooseWindow(Display* display, const X11Options& options, bool* own) {
   return OwnWindow(display);
 }
 
-// Handles the queued events; false when one of them ends the program.
-bool HandleEvents(Display* display, Window window, bool own, Atom deleteWindow) {
+enum class Next { Run, Stop, Resize };
+
+// Handles the queued events: Stop when one of them ends the program, Resize
+// when the window's size is no longer `size`.
+Next HandleEvents(Display* display, Window window, bool own, Atom deleteWindow,
+                  const Rect& size) {
+  Next next = Next::Run;
   while (XPending(display) > 0) {
     XEvent event;
     XNextEvent(display, &event);
     switch (event.type) {
       case ButtonPress:
-        if (event.xbutton.button >= Button1 && event.xbutton.button <= Button3) return false;
+        if (event.xbutton.button >= Button1 && event.xbutton.button <= Button3)
+          return Next::Stop;
         break;
       case KeyPress: {
         if (!own) break;
         const KeySym key = XLookupKeysym(&event.xkey, 0);
-        if (key == XK_q || key == XK_Q || key == XK_Escape) return false;
+        if (key == XK_q || key == XK_Q || key == XK_Escape) return Next::Stop;
         break;
       }
       case DestroyNotify:
-        if (event.xdestroywindow.window == window) return false;
+        if (event.xdestroywindow.window == window) return Next::Stop;
+        break;
+      case ConfigureNotify:
+        if (event.xconfigure.window == window &&
+            (event.xconfigure.width != size.right ||
+             event.xconfigure.height != size.bottom)) {
+          next = Next::Resize;
+        }
         break;
       case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) return false;
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+          return Next::Stop;
         break;
       default:
         break;
     }
   }
-  return !windowGone;
+  return windowGone ? Next::Stop : next;
 }
 
 int Run(const X11Options& options) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
-    std::fprintf(stderr, "mandeldive: cannot open the X display '%s'\n",
-                 std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+    std::fprintf(
+        stderr, "mandeldive: cannot open the X display '%s'\n",
+        std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
     return kX11ExitNoDisplay;
   }
+  displayName = DisplayString(display);
   XSetErrorHandler(OnXError);
+  XSetIOErrorHandler(OnXIOError);
   bool own = false;
   const Window window = ChooseWindow(display, options, &own);
   // The window's going away first, then its buttons where we may have
@@ -126,7 +176,8 @@ int Run(const X11Options& options) {
   XSync(display, False);
   X11Surface surface(display, window);
   if (windowGone || !surface.problem().empty()) {
-    std::fprintf(stderr, "mandeldive: window 0x%lx: %s\n", static_cast<unsigned long>(window),
+    std::fprintf(stderr, "mandeldive: window 0x%lx: %s\n",
+                 static_cast<unsigned long>(window),
                  windowGone ? "it does not exist" : surface.problem().c_str());
     XCloseDisplay(display);
     return kX11ExitNoDisplay;
@@ -148,23 +199,42 @@ int Run(const X11Options& options) {
   // Asked once: every question to the server is a round trip.
   const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   using Clock = std::chrono::steady_clock;
+  const auto interval = std::chrono::milliseconds(options.delaySeconds * 1000);
   auto nextTick = Clock::now() + std::chrono::milliseconds(kFirstTickDelayMs);
-  bool running = true;
-  while (running) {
-    running = HandleEvents(display, window, own, deleteWindow);
-    if (!running) break;
+  std::int64_t ticks = 0;
+  for (;;) {
+    const Next next =
+        HandleEvents(display, window, own, deleteWindow, engine.client);
+    if (next == Next::Stop) break;
+    // The engine's own rule: the grid and the view follow the new size,
+    // the zoom starts again from level 1, the phase is kept.
+    if (next == Next::Resize) engine.Attach(&surface);
     const auto now = Clock::now();
     if (now >= nextTick) {
+      if (options.ticks >= 0 && ticks == options.ticks) break;
       engine.Tick();
+      ++ticks;
       XSync(display, False);
-      nextTick = Clock::now() + std::chrono::milliseconds(kTickIntervalMs);
+      nextTick = Clock::now() + interval;
       continue;
     }
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now);
-    pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
-    const int ready = poll(fds, 2, static_cast<int>(wait.count()) + 1);
-    if (ready > 0 && (fds[1].revents & POLLIN) != 0) running = false;
-    if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0) running = false;
+    const auto wait =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now);
+    pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0},
+                     {signalPipe[0], POLLIN, 0}};
+    waitingInPoll = 1;
+    const int ready =
+        signalled ? 0 : poll(fds, 2, static_cast<int>(wait.count()) + 1);
+    waitingInPoll = 0;
+    if (signalled) {
+      // Signalled: leave without a word to the server, which may be
+      // stopped; it cleans up after a closed connection itself.
+      engine.Detach();
+      close(ConnectionNumber(display));
+      return kX11ExitOk;
+    }
+    if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0)
+      OnXIOError(display);
   }
   engine.Detach();
   if (own && !windowGone) XDestroyWindow(display, window);
@@ -188,10 +258,6 @@ int main(int argc, char** argv) {
     return kX11ExitOk;
   }
   if (pipe(signalPipe) != 0) return kX11ExitNoDisplay;
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnSignal;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  InstallSignalHandlers();
   return Run(options);
 }

@@ -10,25 +10,36 @@ namespace mandeldive {
 
 // Exit codes of the native saver.
 constexpr int kX11ExitOk = 0;
-constexpr int kX11ExitNoDisplay = 1;  // no display, no window, or a visual it cannot draw on
+constexpr int kX11ExitNoDisplay =
+    1;  // no display, no window, or a visual it cannot draw on
 constexpr int kX11ExitBadInput = 2;
 
 extern const char kX11Usage[];
 
 enum class X11Target { OwnWindow, Root, WindowId };
 
+// X resource ids, windows among them, have 29 bits: the top three are 0.
+constexpr std::uint64_t kMaxWindowId = 0x1FFFFFFF;
+// --delay: whole seconds between the end of one tick and the next.
+constexpr std::int64_t kDefaultDelaySeconds = 5;
+constexpr std::int64_t kMaxDelaySeconds = 3600;
+
 struct X11Options {
   X11Target target = X11Target::OwnWindow;
   std::uint64_t windowId = 0;  // for WindowId
   std::uint32_t mandelbrotColor = 0;
   std::uint32_t backgroundColor = 0;
+  std::int64_t delaySeconds = kDefaultDelaySeconds;
+  std::int64_t ticks = -1;  // --ticks: end after this many; -1 runs on
   bool help = false;
 };
 
 // Reads argv[1..argc-1]; false with a one-line reason in *error.
-bool ParseX11Args(int argc, const char* const* argv, X11Options* options, std::string* error);
+bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
+                  std::string* error);
 
-// A window id as xscreensaver writes it: decimal, or hexadecimal after 0x.
+// A window id as xscreensaver writes it: decimal, or hexadecimal after 0x;
+// false unless it is in 1..kMaxWindowId.
 bool ParseWindowId(const std::string& text, std::uint64_t* id);
 
 }  // namespace mandeldive

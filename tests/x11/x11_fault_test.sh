@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# x11_fault_test.sh SAVER RENDER HELPER: the native saver when things go
+# wrong under it. Each case starts an X server of its own (Xvfb, which this
+# script may kill or stop), so the cases cannot disturb each other: the
+# server killed mid-render and between steps, the window destroyed, the
+# server stopped and the saver sent SIGTERM, the window resized.
+set -u
+SAVER=$1
+RENDER=$2
+HELPER=$3
+t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-x11-fault.XXXXXX")
+passed=0 failed=0 pid="" helper="" xvfb=""
+check() {
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+stop_server() {
+  [ -n "$xvfb" ] || return 0
+  kill -CONT "$xvfb" 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  xvfb=""
+}
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  [ -n "$helper" ] && kill "$helper" 2>/dev/null
+  stop_server
+  rm -rf "$t"
+}
+trap cleanup EXIT
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.05 s
+  local deadline=$(($(now_ms) + $1 * 1000))
+  shift
+  while [ "$(now_ms)" -lt $deadline ]; do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@"
+}
+start_server() {  # start_server WxH: a fresh Xvfb; sets DISPLAY and xvfb
+  : >"$t/displayfd"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$t/displayfd" >/dev/null 2>&1 &
+  xvfb=$!
+  server_up() {
+    local d
+    d=$(tr -dc '0-9' <"$t/displayfd")
+    [ -n "$d" ] && DISPLAY=":$d" xdpyinfo >/dev/null 2>&1 && export DISPLAY=":$d"
+  }
+  wait_until 10 server_up
+}
+gone() { ! kill -0 "$pid" 2>/dev/null; }
+rc=""
+ends_within_ms() {  # ends_within_ms MS: the saver ends in time; sets rc
+  local deadline=$(($(now_ms) + $1))
+  while [ "$(now_ms)" -lt $deadline ]; do
+    if gone; then
+      wait "$pid"
+      rc=$?
+      pid=""
+      return 0
+    fi
+    sleep 0.02
+  done
+  return 1
+}
+start() { "$SAVER" "$@" >"$t/out" 2>"$t/err" & pid=$!; }
+viewable() { xwininfo -name mandeldive 2>/dev/null | grep -q 'IsViewable'; }
+one_line_lost() {
+  [ "$(wc -l <"$t/err")" -eq 1 ] && grep -q '^mandeldive: lost the connection to the X display' "$t/err"
+}
+
+# The server killed while the saver draws: with no delay it is always
+# drawing, on a screen large enough that a step takes a while.
+start_server 1920x1080
+start --delay 0
+wait_until 10 viewable
+sleep 0.5
+kill -9 "$xvfb"
+wait "$xvfb" 2>/dev/null
+xvfb=""
+check "server killed mid-render: ends within 1 s" ends_within_ms 1000
+check "server killed mid-render: exit code 1 (was $rc)" test "$rc" = 1
+check "server killed mid-render: one line says so ($(head -c 200 "$t/err"))" one_line_lost
+
+# The server killed while the saver waits for its next step.
+start_server 640x480
+start --delay 30
+wait_until 10 viewable
+sleep 0.5
+kill -9 "$xvfb"
+wait "$xvfb" 2>/dev/null
+xvfb=""
+check "server killed between steps: ends within 1 s" ends_within_ms 1000
+check "server killed between steps: exit code 1 (was $rc)" test "$rc" = 1
+check "server killed between steps: one line says so" one_line_lost
+
+# The server stopped, then SIGTERM: the saver must not wait on it, neither
+# while it waits for a step nor while it draws.
+for delay in 30 0; do
+  start_server 1920x1080
+  start --delay "$delay"
+  wait_until 10 viewable
+  sleep 0.5
+  kill -STOP "$xvfb"
+  sleep 0.2
+  kill -TERM "$pid"
+  check "server stopped, SIGTERM (delay $delay): ends within 1 s" ends_within_ms 1000
+  check "server stopped, SIGTERM (delay $delay): exit code 0 (was $rc)" test "$rc" = 0
+  stop_server
+done
+
+# Its window destroyed, while it waits and while it draws.
+for delay in 30 0; do
+  start_server 800x600
+  "$HELPER" 800 600 >"$t/helper" &
+  helper=$!
+  wait_until 10 test -s "$t/helper"
+  start -window-id "$(cat "$t/helper")" --delay "$delay"
+  sleep 1
+  kill "$helper"
+  wait "$helper" 2>/dev/null
+  helper=""
+  check "window destroyed (delay $delay): ends within 1 s" ends_within_ms 1000
+  check "window destroyed (delay $delay): exit code 0 (was $rc)" test "$rc" = 0
+  stop_server
+done
+
+# A window that changes size: from the next step on the dive fills the new
+# size, from the full view (the caption rows aside).
+start_server 800x600
+"$RENDER" --size 320x240 -o "$t/small.png" >/dev/null
+convert "$t/small.png" -crop 320x226+0+0 +repage "$t/small-top.png"
+"$HELPER" 480 360 >"$t/helper" &
+helper=$!
+wait_until 10 test -s "$t/helper"
+window=$(cat "$t/helper")
+start -window-id "$window" --delay 1
+sleep 1.5
+xdotool windowsize "$window" 320 240
+same_picture() {
+  cmp -s <(convert "$1" -depth 8 rgb:-) <(convert "$2" -depth 8 rgb:-)
+}
+shows_small() {
+  xwd -root -silent | convert xwd:- -crop 320x226+0+0 +repage "$t/shot.png" &&
+    same_picture "$t/shot.png" "$t/small-top.png"
+}
+check "a resized window gets the full view at its new size" wait_until 60 shows_small
+kill "$pid" 2>/dev/null
+ends_within_ms 2000
+kill "$helper" 2>/dev/null
+helper=""
+stop_server
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
