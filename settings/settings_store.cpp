@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/program_engine.h"
+#include "settings/stored_number.h"
 
 namespace mandeldive {
 
@@ -14,27 +15,33 @@ const char kBackgroundColorValue[] = "BackgroundColor";
 
 namespace {
 
-// Queries a value into a zeroed 4-byte buffer; false leaves *field alone.
+long QueryRegistry(void* key, const char* name, unsigned char* buffer,
+                   std::uint32_t* size) {
+  DWORD length = *size;
+  const LONG result = RegQueryValueExA(static_cast<HKEY>(key), name, nullptr,
+                                       nullptr, buffer, &length);
+  *size = length;
+  return result;
+}
+
+// A failed query, a missing value or one longer than 4 bytes among them,
+// leaves *field alone.
 void QueryNumber(HKEY key, const char* name, std::uint32_t* field) {
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegQueryValueExA(key, name, nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS) {
-    *field = value;
-  }
+  LoadStoredNumber(QueryRegistry, key, name, field);
 }
 
 void SetNumber(HKEY key, const char* name, std::uint32_t field) {
   const DWORD value = field;
-  RegSetValueExA(key, name, 0, REG_DWORD,
-                 reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof value);
 }
 
 }  // namespace
 
 void ReadSettings(SaverEngine& engine) {
   HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
+    return;
   QueryNumber(key, kMandelbrotColorValue, &engine.mandelbrotColor);
   QueryNumber(key, kBackgroundColorValue, &engine.backgroundColor);
   RegCloseKey(key);
@@ -42,7 +49,8 @@ void ReadSettings(SaverEngine& engine) {
 
 void WriteSettings(const SaverEngine& engine) {
   HKEY key = nullptr;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS) return;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
+    return;
   SetNumber(key, kMandelbrotColorValue, engine.mandelbrotColor);
   SetNumber(key, kBackgroundColorValue, engine.backgroundColor);
   RegCloseKey(key);

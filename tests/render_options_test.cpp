@@ -1,14 +1,15 @@
+#include "tools/render_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tools/render_options.h"
-
 namespace mandeldive {
 namespace {
 
-bool Parse(std::vector<const char*> args, RenderOptions* o, std::string* error) {
+bool Parse(std::vector<const char*> args, RenderOptions* o,
+           std::string* error) {
   args.insert(args.begin(), "mandeldive-render");
   return ParseRenderArgs(static_cast<int>(args.size()), args.data(), o, error);
 }
@@ -23,10 +24,10 @@ TEST(RenderOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.backgroundColor, 0u);
   EXPECT_EQ(o.ticks, 1);
   EXPECT_FALSE(o.fixedTime);
-  ASSERT_TRUE(Parse({"--size", "16384x1", "--mandelbrot-color", "8",
-                     "--background-color", "14", "--ticks", "0", "--time",
-                     "0", "--frames", "out", "-o", "b.png"},
-                    &o, &error))
+  ASSERT_TRUE(Parse(
+      {"--size", "16384x1", "--mandelbrot-color", "8", "--background-color",
+       "14", "--ticks", "0", "--time", "0", "--frames", "out", "-o", "b.png"},
+      &o, &error))
       << error;
   EXPECT_EQ(o.width, 16384);
   EXPECT_EQ(o.height, 1);
@@ -81,6 +82,67 @@ TEST(RenderOptions, HelpNeedsNoOutput) {
   std::string error;
   ASSERT_TRUE(Parse({"--help"}, &o, &error));
   EXPECT_TRUE(o.help);
+}
+
+}  // namespace
+}  // namespace mandeldive
+
+namespace mandeldive {
+namespace {
+
+// Error messages echo what was typed; they must stay one printable line.
+TEST(Printable, KeepsMessagesOnOneLine) {
+  struct {
+    std::string word;
+    std::string shown;
+  } const cases[] = {
+      {"--size", "--size"},
+      {"a\nb", "a\\x0ab"},
+      {"\x1b[2J", "\\x1b[2J"},
+      {"back\\slash", "back\\x5cslash"},
+      {"caf\xc3\xa9", "caf\\xc3\\xa9"},
+      {std::string(70, 'x'), std::string(64, 'x') + "..."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Printable(c.word), c.shown) << c.shown;
+  std::string error;
+  RenderOptions options;
+  const char* argv[] = {"mandeldive-render", "--size", "1\n2", "-o", "x"};
+  EXPECT_FALSE(ParseRenderArgs(5, argv, &options, &error));
+  EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace mandeldive
+
+namespace mandeldive {
+namespace {
+
+TEST(ParseWholeNumber, DigitsOnlyInRangeWithAnyLeadingZeros) {
+  struct {
+    const char* text;
+    bool ok;
+    std::int64_t value;
+  } const cases[] = {
+      {"0", true, 0},
+      {"42", true, 42},
+      {"000000000000000000000000042", true, 42},
+      {"999999999999999999", true, 999999999999999999},
+      {"1000000000000000000", false, 0},  // 19 significant digits
+      {"99999999999999999999999", false, 0},
+      {"", false, 0},
+      {"+1", false, 0},
+      {" 1", false, 0},
+      {"1 ", false, 0},
+      {"0x10", false, 0},
+  };
+  for (const auto& c : cases) {
+    std::int64_t v = -1;
+    EXPECT_EQ(ParseWholeNumber(c.text, 0, 999999999999999999, &v), c.ok)
+        << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
+  }
 }
 
 }  // namespace

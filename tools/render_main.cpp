@@ -18,7 +18,11 @@
 namespace mandeldive {
 namespace {
 
-int Fail(const std::string& error) {
+// One line whatever the file names hold.
+int Fail(std::string error) {
+  for (char& c : error) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
   std::fprintf(stderr, "mandeldive-render: %s\n", error.c_str());
   return kExitCannotWrite;
 }

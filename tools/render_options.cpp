@@ -23,12 +23,35 @@ const char kRenderUsage[] =
     "  -o FILE.png             the picture after the last tick\n"
     "exit codes: 0 written, 1 cannot write, 2 bad input\n";
 
+std::string Printable(const std::string& word) {
+  constexpr std::size_t kShown = 64;
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < word.size() && i < kShown; ++i) {
+    const auto c = static_cast<unsigned char>(word[i]);
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out += "\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    }
+  }
+  if (word.size() > kShown) out += "...";
+  return out;
+}
+
 bool ParseWholeNumber(const std::string& text, std::int64_t min,
                       std::int64_t max, std::int64_t* value) {
-  if (text.empty() || text.size() > 18) return false;
+  if (text.empty()) return false;
+  // Leading zeros are digits like any other, but only 18 significant ones
+  // fit before the value could overflow.
   std::int64_t v = 0;
+  int significant = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
+    if (v == 0 && c == '0') continue;
+    if (++significant > 18) return false;
     v = v * 10 + (c - '0');
   }
   if (v < min || v > max) return false;
@@ -56,8 +79,9 @@ bool ParseScheme(const std::string& value, bool inside, std::uint32_t* scheme,
   const std::uint32_t count = inside ? kInsideSchemeCount : kEscapeSchemeCount;
   std::int64_t n = 0;
   if (!ParseWholeNumber(value, 0, count - 1, &n)) {
-    *error = std::string(inside ? "mandelbrot" : "background") + " color '" + value +
-             "' is not a number in 0.." + std::to_string(count - 1);
+    *error = std::string(inside ? "mandelbrot" : "background") + " color '" +
+             Printable(value) + "' is not a number in 0.." +
+             std::to_string(count - 1);
     return false;
   }
   *scheme = static_cast<std::uint32_t>(n);
@@ -83,34 +107,39 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                             arg == "--background-color" || arg == "--ticks" ||
                             arg == "--time" || arg == "--frames" || arg == "-o";
     if (!takesValue) {
-      *error = "unknown option '" + arg + "'";
+      *error = "unknown option '" + Printable(arg) + "'";
       return false;
     }
     if (i + 1 >= argc) {
-      *error = "option " + arg + " needs a value";
+      *error = "option " + Printable(arg) + " needs a value";
       return false;
     }
     const std::string value = argv[++i];
     std::int64_t n = 0;
     if (arg == "--size") {
       if (!ParseSize(value, &o.width, &o.height)) {
-        *error = "size '" + value + "' is not WxH with 1..16384 on each side";
+        *error = "size '" + Printable(value) +
+                 "' is not WxH with 1..16384 on each side";
         return false;
       }
     } else if (arg == "--mandelbrot-color" || arg == "--background-color") {
       const bool inside = arg == "--mandelbrot-color";
-      if (!ParseScheme(value, inside, inside ? &o.mandelbrotColor : &o.backgroundColor, error)) {
+      if (!ParseScheme(value, inside,
+                       inside ? &o.mandelbrotColor : &o.backgroundColor,
+                       error)) {
         return false;
       }
     } else if (arg == "--ticks") {
       if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &n)) {
-        *error = "ticks '" + value + "' is not a number in 0..1000000";
+        *error =
+            "ticks '" + Printable(value) + "' is not a number in 0..1000000";
         return false;
       }
       o.ticks = n;
     } else if (arg == "--time") {
       if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
-        *error = "time '" + value + "' is not a whole number of seconds >= 0";
+        *error = "time '" + Printable(value) +
+                 "' is not a whole number of seconds >= 0";
         return false;
       }
       o.fixedTime = true;

@@ -36,6 +36,12 @@ struct RenderOptions {
 bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                      std::string* error);
 
+// A command-line word as an error message may show it: bytes outside
+// printable ASCII, and the backslash, become \xHH, so a message stays one
+// line and sends no control sequence to a terminal; a word past 64 bytes is
+// cut with "...".
+std::string Printable(const std::string& word);
+
 // Reads a whole decimal number in min..max: digits only, no sign or blanks.
 bool ParseWholeNumber(const std::string& text, std::int64_t min,
                       std::int64_t max, std::int64_t* value);

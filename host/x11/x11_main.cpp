@@ -228,10 +228,10 @@ int Run(const X11Options& options) {
     waitingInPoll = 0;
     if (signalled) {
       // Signalled: leave without a word to the server, which may be
-      // stopped; it cleans up after a closed connection itself.
-      engine.Detach();
+      // stopped; it cleans up after a closed connection itself. Nothing of
+      // ours needs more than the process's end.
       close(ConnectionNumber(display));
-      return kX11ExitOk;
+      _exit(kX11ExitOk);
     }
     if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0)
       OnXIOError(display);

@@ -69,30 +69,31 @@ bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
                             arg == "-background-color" || arg == "-delay" ||
                             arg == "-ticks";
     if (!takesValue) {
-      *error = "unknown option '" + std::string(argv[i]) + "'";
+      *error = "unknown option '" + Printable(argv[i]) + "'";
       return false;
     }
     if (i + 1 >= argc) {
-      *error = "option " + std::string(argv[i]) + " needs a value";
+      *error = "option " + Printable(argv[i]) + " needs a value";
       return false;
     }
     const std::string value = argv[++i];
     if (arg == "-window-id") {
       if (!ParseWindowId(value, &o.windowId)) {
-        *error = "window id '" + value +
+        *error = "window id '" + Printable(value) +
                  "' is not an X window id (decimal or 0x hex, 1..0x1fffffff)";
         return false;
       }
       o.target = X11Target::WindowId;
     } else if (arg == "-delay") {
       if (!ParseWholeNumber(value, 0, kMaxDelaySeconds, &o.delaySeconds)) {
-        *error =
-            "delay '" + value + "' is not a whole number of seconds in 0..3600";
+        *error = "delay '" + Printable(value) +
+                 "' is not a whole number of seconds in 0..3600";
         return false;
       }
     } else if (arg == "-ticks") {
       if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &o.ticks)) {
-        *error = "ticks '" + value + "' is not a number in 0..1000000";
+        *error =
+            "ticks '" + Printable(value) + "' is not a number in 0..1000000";
         return false;
       }
     } else {

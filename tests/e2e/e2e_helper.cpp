@@ -4,7 +4,9 @@
 //     Plays the display settings' part: makes a host window at the screen's
 //     top-left with a client area of WIDTH x HEIGHT, starts SAVER with
 //     "/p <hwnd>", and destroys the host window once FLAGFILE exists (or
-//     after two minutes). Exits with the saver's exit code, 98 when the
+//     after two minutes); a FLAGFILE of "after:MS" destroys it MS ms after
+//     the saver's window appears instead, while the saver is busy drawing
+//     its first picture. Exits with the saver's exit code, 98 when the
 //     saver could not be started, 99 when it did not end within 20 s. It
 //     prints what it saw of the saver's window: "child CLASS TITLE WxH
 //     visible|hidden child|popup".
@@ -47,11 +49,26 @@ void LookForChild(HWND host) {
 }
 constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT_PTR kGiveUpTimer = 2;
+constexpr UINT_PTR kDestroyTimer = 3;
+int destroyAfterMs = -1;  // from "after:MS"
 
 LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
     case WM_TIMER:
+      if (wp == kDestroyTimer) {
+        DestroyWindow(w);
+        return 0;
+      }
       LookForChild(w);
+      if (destroyAfterMs >= 0) {
+        if (std::strcmp(childReport, "child none") != 0) {
+          KillTimer(w, kPollTimer);
+          SetTimer(w, kDestroyTimer, static_cast<UINT>(destroyAfterMs), nullptr);
+          destroyAfterMs = -1;
+        }
+        if (wp == kGiveUpTimer) DestroyWindow(w);
+        return 0;
+      }
       if (wp == kGiveUpTimer || GetFileAttributesA(flagFile) != INVALID_FILE_ATTRIBUTES) {
         DestroyWindow(w);
       }
@@ -66,6 +83,7 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 int Preview(const char* saver, const char* flag, int width, int height) {
   flagFile = flag;
+  if (std::strncmp(flag, "after:", 6) == 0) destroyAfterMs = std::atoi(flag + 6);
   WNDCLASSA c = {};
   c.lpfnWndProc = HostProc;
   c.hInstance = GetModuleHandleA(nullptr);
@@ -76,7 +94,7 @@ int Preview(const char* saver, const char* flag, int width, int height) {
                               WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
                               height, nullptr, nullptr, c.hInstance, nullptr);
   if (host == nullptr) return 98;
-  SetTimer(host, kPollTimer, 100, nullptr);
+  SetTimer(host, kPollTimer, destroyAfterMs >= 0 ? 5 : 100, nullptr);
   SetTimer(host, kGiveUpTimer, 120000, nullptr);
 
   char command[1024];

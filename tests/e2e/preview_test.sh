@@ -29,6 +29,17 @@ check "its window was a visible 152x112 child of the host" \
   grep -q '^child MainWndClass myScreenSaver 152x112 visible child$' <<<"$report"
 stop_saver
 
+# The host destroyed while the saver draws a large first picture: the
+# drawing ends on a window that is gone, then the saver leaves with 0.
+wine "$HELPER" preview "$SCR" after:40 1920 1080 >"$t/busy.out" 2>&1 &
+helper=$!
+check "a host destroyed mid-render ends the saver" wait_until 60 helper_gone
+wait "$helper"
+rc=$?
+tr -d '\r' <"$t/busy.out"
+check "mid-render: exit code 0" equals "$rc" 0
+stop_saver
+
 for tail in "/p" "/p junk"; do
   # shellcheck disable=SC2086
   start_saver $tail

@@ -47,7 +47,13 @@ check "it ran all its steps and ended with 0 (was $rc)" test "$rc" -eq 0
 check "it was sampled while it ran" test "$samples" -ge 2
 # Eight pages of slack for the allocator's own bookkeeping; a leak of a
 # few dozen bytes a step shows over a thousand steps.
-check "resident memory stays flat" test "$max_rss" -le $((base_rss + 32))
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  # AddressSanitizer holds freed memory in quarantine, so the resident size
+  # grows by design; its leak check at the end stands in for this one.
+  echo "skipped: resident memory under AddressSanitizer"
+else
+  check "resident memory stays flat" test "$max_rss" -le $((base_rss + 32))
+fi
 check "open file descriptors stay the same" test "$last_fds" -eq "$base_fds"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

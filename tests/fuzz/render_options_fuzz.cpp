@@ -1,0 +1,36 @@
+// The renderer's options: any command line is either refused with one line
+// or read into options that are all in range.
+#include <cstdint>
+#include <string>
+
+#include "engine/colour_schemes.h"
+#include "tests/fuzz/fuzz_args.h"
+#include "tools/render_options.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  using namespace mandeldive;
+  const FuzzArgs args(data, size);
+  RenderOptions options;
+  std::string error;
+  if (!ParseRenderArgs(args.argc(), args.argv(), &options, &error)) {
+    ExpectOneLine(error);
+    return 0;
+  }
+  if (options.help) return 0;
+  const std::string seen =
+      std::to_string(options.width) + "x" + std::to_string(options.height);
+  if (options.width < 1 || options.width > kMaxRenderSide ||
+      options.height < 1 || options.height > kMaxRenderSide) {
+    Broken("size out of range", seen);
+  }
+  if (options.mandelbrotColor >= kInsideSchemeCount)
+    Broken("inside scheme", seen);
+  if (options.backgroundColor >= kEscapeSchemeCount)
+    Broken("escape scheme", seen);
+  if (options.ticks < 0 || options.ticks > kMaxRenderTicks)
+    Broken("ticks", seen);
+  if (options.fixedTime && options.time < 0) Broken("negative time", seen);
+  if (options.output.empty()) Broken("accepted without an output", seen);
+  return 0;
+}
