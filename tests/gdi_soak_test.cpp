@@ -2,8 +2,9 @@
 // driven by WM_TIMER for over forty whole cycles of the dive. Neither the
 // GDI handle table nor the working set may grow after the first cycle.
 #include <gtest/gtest.h>
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs windows.h's types first.
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdint>

@@ -71,30 +71,23 @@ one_line_lost() {
   [ "$(wc -l <"$t/err")" -eq 1 ] && grep -q '^mandeldive: lost the connection to the X display' "$t/err"
 }
 
-# The server killed while the saver draws: with no delay it is always
-# drawing, on a screen large enough that a step takes a while.
-start_server 1920x1080
-start --delay 0
-wait_until 10 viewable
-sleep 0.5
-kill -9 "$xvfb"
-wait "$xvfb" 2>/dev/null
-xvfb=""
-check "server killed mid-render: ends within 1 s" ends_within_ms 1000
-check "server killed mid-render: exit code 1 (was $rc)" test "$rc" = 1
-check "server killed mid-render: one line says so ($(head -c 200 "$t/err"))" one_line_lost
-
-# The server killed while the saver waits for its next step.
-start_server 640x480
-start --delay 30
-wait_until 10 viewable
-sleep 0.5
-kill -9 "$xvfb"
-wait "$xvfb" 2>/dev/null
-xvfb=""
-check "server killed between steps: ends within 1 s" ends_within_ms 1000
-check "server killed between steps: exit code 1 (was $rc)" test "$rc" = 1
-check "server killed between steps: one line says so" one_line_lost
+# The server killed while the saver draws (with no delay it always is, on a
+# screen large enough that a step takes a while) and while it waits.
+while read -r when size delay; do
+  start_server "$size"
+  start --delay "$delay"
+  wait_until 10 viewable
+  sleep 0.5
+  kill -9 "$xvfb"
+  wait "$xvfb" 2>/dev/null
+  xvfb=""
+  check "server killed $when: ends within 1 s" ends_within_ms 1000
+  check "server killed $when: exit code 1 (was $rc)" test "$rc" = 1
+  check "server killed $when: one line says so ($(head -c 200 "$t/err"))" one_line_lost
+done <<'CASES'
+mid-render 1920x1080 0
+between-steps 640x480 30
+CASES
 
 # The server stopped, then SIGTERM: the saver must not wait on it, neither
 # while it waits for a step nor while it draws.
