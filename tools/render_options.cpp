@@ -20,7 +20,8 @@ const char kRenderUsage[] =
     "  --frames DIR            also write DIR/tick-01.png ... after each tick\n"
     "  --literal               render pixel by pixel, as plainly defined "
     "(same pictures, slower)\n"
-    "  -o FILE.png             the picture after the last tick\n"
+    "  -o FILE.png             the picture after the last tick (- for standard "
+    "output)\n"
     "exit codes: 0 written, 1 cannot write, 2 bad input\n";
 
 std::string Printable(const std::string& word) {
