@@ -43,9 +43,10 @@ void LookForChild(HWND host) {
   RECT r = {};
   GetClientRect(child, &r);
   const LONG style = GetWindowLongA(child, GWL_STYLE);
-  std::snprintf(childReport, sizeof childReport, "child %s %s %ldx%ld %s %s", name, title,
-                r.right, r.bottom, IsWindowVisible(child) ? "visible" : "hidden",
-                (style & WS_CHILD) && GetParent(child) == host ? "child" : "popup");
+  std::snprintf(
+      childReport, sizeof childReport, "child %s %s %ldx%ld %s %s", name, title,
+      r.right, r.bottom, IsWindowVisible(child) ? "visible" : "hidden",
+      (style & WS_CHILD) && GetParent(child) == host ? "child" : "popup");
 }
 constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT_PTR kGiveUpTimer = 2;
@@ -63,13 +64,15 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       if (destroyAfterMs >= 0) {
         if (std::strcmp(childReport, "child none") != 0) {
           KillTimer(w, kPollTimer);
-          SetTimer(w, kDestroyTimer, static_cast<UINT>(destroyAfterMs), nullptr);
+          SetTimer(w, kDestroyTimer, static_cast<UINT>(destroyAfterMs),
+                   nullptr);
           destroyAfterMs = -1;
         }
         if (wp == kGiveUpTimer) DestroyWindow(w);
         return 0;
       }
-      if (wp == kGiveUpTimer || GetFileAttributesA(flagFile) != INVALID_FILE_ATTRIBUTES) {
+      if (wp == kGiveUpTimer ||
+          GetFileAttributesA(flagFile) != INVALID_FILE_ATTRIBUTES) {
         DestroyWindow(w);
       }
       return 0;
@@ -83,16 +86,18 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 int Preview(const char* saver, const char* flag, int width, int height) {
   flagFile = flag;
-  if (std::strncmp(flag, "after:", 6) == 0) destroyAfterMs = std::atoi(flag + 6);
+  if (std::strncmp(flag, "after:", 6) == 0)
+    destroyAfterMs = std::atoi(flag + 6);
   WNDCLASSA c = {};
   c.lpfnWndProc = HostProc;
   c.hInstance = GetModuleHandleA(nullptr);
   c.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   c.lpszClassName = "PreviewHost";
   RegisterClassA(&c);
-  HWND host = CreateWindowExA(0, "PreviewHost", "mandeldive preview host",
-                              WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                              height, nullptr, nullptr, c.hInstance, nullptr);
+  HWND host =
+      CreateWindowExA(0, "PreviewHost", "mandeldive preview host",
+                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                      height, nullptr, nullptr, c.hInstance, nullptr);
   if (host == nullptr) return 98;
   SetTimer(host, kPollTimer, destroyAfterMs >= 0 ? 5 : 100, nullptr);
   SetTimer(host, kGiveUpTimer, 120000, nullptr);
@@ -103,8 +108,8 @@ int Preview(const char* saver, const char* flag, int width, int height) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
     DestroyWindow(host);
     return 98;
   }
@@ -119,7 +124,8 @@ int Preview(const char* saver, const char* flag, int width, int height) {
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  std::printf("%s\nsaver exit %lu\n", childReport, static_cast<unsigned long>(code));
+  std::printf("%s\nsaver exit %lu\n", childReport,
+              static_cast<unsigned long>(code));
   return static_cast<int>(code);
 }
 
@@ -152,7 +158,8 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM data) {
   auto* wanted = reinterpret_cast<ClassCount*>(data);
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);
-  if (std::strcmp(name, wanted->name) == 0 && IsWindowVisible(window)) ++wanted->count;
+  if (std::strcmp(name, wanted->name) == 0 && IsWindowVisible(window))
+    ++wanted->count;
   return TRUE;
 }
 
@@ -178,8 +185,9 @@ int main(int argc, char** argv) {
   }
   if (argc == 2 && std::strcmp(argv[1], "monitors") == 0) return Monitors();
   if (argc == 3 && std::strcmp(argv[1], "count") == 0) return Count(argv[2]);
-  std::fprintf(stderr,
-               "usage: e2e_helper preview SAVER FLAGFILE W H | locate TITLE ID | "
-               "monitors | count CLASS\n");
+  std::fprintf(
+      stderr,
+      "usage: e2e_helper preview SAVER FLAGFILE W H | locate TITLE ID | "
+      "monitors | count CLASS\n");
   return 2;
 }
