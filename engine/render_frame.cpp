@@ -29,6 +29,8 @@ void SaverEngine::RenderFrame() {
   double ys[kChunkRows];
   EscapeResult points[kChunkRows];
   ColorRef colours[kChunkRows];
+  std::int32_t insideBefore[kChunkRows + 1];
+  const bool oneChunk = height + 1 <= kChunkRows;
   double x = originX;
   for (std::int32_t i = 0; i <= width; ++i) {
     window->MarkProgress(i, height);
@@ -38,30 +40,41 @@ void SaverEngine::RenderFrame() {
     for (std::int32_t first = 0; first <= height; first += kChunkRows) {
       const std::int32_t rowsHere =
           height + 1 - first < kChunkRows ? height + 1 - first : kChunkRows;
-      for (std::int32_t k = 0; k < rowsHere; ++k) {
-        y += step;
-        ys[k] = y;
+      // Every column has the same ys; a column of one chunk sums them once
+      // a pass.
+      if (!oneChunk || i == 0) {
+        for (std::int32_t k = 0; k < rowsHere; ++k) {
+          y += step;
+          ys[k] = y;
+        }
       }
       kernel(x, ys, rowsHere, points);
-      for (std::int32_t k = 0; k < rowsHere; ++k) {
-        const EscapeResult& point = points[k];
-        if (point.inside) {
-          colours[k] = inside != nullptr ? ShownColour(inside->colour(point)) : kKeepPixel;
-          const std::int32_t j = first + k;
-          for (std::int32_t r = 0; r < rows; ++r) {
-            const Rect& band = cells[r * columns].rect;
-            if (band.top <= j && j <= band.bottom) ++bandCounts[r];
-          }
-        } else {
-          colours[k] = escaped != nullptr ? ShownColour(escaped->colour(point)) : kKeepPixel;
-        }
+      // A scheme out of range keeps what is on screen.
+      if (inside == nullptr || escaped == nullptr) {
+        for (std::int32_t k = 0; k < rowsHere; ++k) colours[k] = kKeepPixel;
+      }
+      if (inside != nullptr) inside->column(points, rowsHere, true, colours);
+      if (escaped != nullptr) {
+        escaped->column(points, rowsHere, false, colours);
+      }
+      // Each band of cell rows counts the in-set points of its rows here.
+      const std::int32_t last = first + rowsHere - 1;
+      for (std::int32_t r = 0; r < rows; ++r) {
+        const Rect& band = cells[r * columns].rect;
+        const std::int32_t from = band.top > first ? band.top : first;
+        const std::int32_t to = band.bottom < last ? band.bottom : last;
+        std::int32_t count = 0;
+        for (std::int32_t j = from; j <= to; ++j)
+          count += points[j - first].inside;
+        bandCounts[r] += count;
       }
       window->DrawColumn(i, first, colours, rowsHere);
     }
     for (std::int32_t c = 0; c < columns; ++c) {
       const Rect& stripe = cells[c].rect;
       if (stripe.left > i || i > stripe.right) continue;
-      for (std::int32_t r = 0; r < rows; ++r) cells[r * columns + c].count += bandCounts[r];
+      for (std::int32_t r = 0; r < rows; ++r)
+        cells[r * columns + c].count += bandCounts[r];
     }
   }
 }

@@ -24,7 +24,7 @@ void MemorySurface::ReleaseContext() { --openContexts_; }
 void MemorySurface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
   ++pixelCalls_;
   if (Inside(x, y)) {
-    pixels_[static_cast<std::size_t>(y) * width_ + x] = ShownColour(colour);
+    pixels_[Index(x, y)] = ShownColour(colour);
   }
 }
 
@@ -33,20 +33,28 @@ void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
   if (x < 0 || x >= width_) return;
   const std::int32_t first = std::max<std::int32_t>(top, 0);
   const std::int32_t end = std::min<std::int32_t>(top + count, height_);
+  ColorRef* column = pixels_.data() + Index(x, 0);
   for (std::int32_t y = first; y < end; ++y) {
     const ColorRef c = colours[y - top];
-    if (c != kKeepPixel) {
-      pixels_[static_cast<std::size_t>(y) * width_ + x] = ShownColour(c);
-    }
+    if (c != kKeepPixel) column[y] = ShownColour(c);
   }
 }
 
 void MemorySurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (x < 0 || x >= width_) return;
   const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
-  for (std::int32_t y = 1; y <= end; y += 2) {
-    pixels_[static_cast<std::size_t>(y) * width_ + x] = kYellow;
+  ColorRef* column = pixels_.data() + Index(x, 0);
+  for (std::int32_t y = 1; y <= end; y += 2) column[y] = kYellow;
+}
+
+std::vector<ColorRef> MemorySurface::pixels() const {
+  std::vector<ColorRef> rows(pixels_.size());
+  for (std::int32_t x = 0; x < width_; ++x) {
+    for (std::int32_t y = 0; y < height_; ++y) {
+      rows[static_cast<std::size_t>(y) * width_ + x] = pixels_[Index(x, y)];
+    }
   }
+  return rows;
 }
 
 void MemorySurface::Fill(ColorRef colour) {
@@ -57,7 +65,7 @@ void MemorySurface::FrameRect(const Rect& rect, ColorRef colour) {
   if (rect.right <= rect.left || rect.bottom <= rect.top) return;
   const ColorRef shown = ShownColour(colour);
   auto put = [&](std::int32_t x, std::int32_t y) {
-    if (Inside(x, y)) pixels_[static_cast<std::size_t>(y) * width_ + x] = shown;
+    if (Inside(x, y)) pixels_[Index(x, y)] = shown;
   };
   for (std::int32_t x = rect.left; x < rect.right; ++x) {
     put(x, rect.top);
@@ -87,7 +95,7 @@ std::int32_t MemorySurface::TextWidth(const char* text) {
 void MemorySurface::Plot(void* self, std::int32_t x, std::int32_t y) {
   auto* surface = static_cast<MemorySurface*>(self);
   if (surface->Inside(x, y)) {
-    surface->pixels_[static_cast<std::size_t>(y) * surface->width_ + x] =
+    surface->pixels_[surface->Index(x, y)] =
         surface->textColour_;
   }
 }

@@ -2,6 +2,10 @@
 // of the tests. It behaves as the saver's window does: it starts white (the
 // class background), clips everything outside the client area and shows a
 // colour as its low 24 bits.
+//
+// The pixels are stored a column after another, because the render pass
+// writes whole columns: each DrawColumn and MarkProgress then touches
+// consecutive memory. Writers read the columns through view().
 #ifndef MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
 #define MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
 
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "engine/drawing_surface.h"
+#include "surface/pixel_view.h"
 #include "surface/text_rasteriser.h"
 
 namespace mandeldive {
@@ -39,10 +44,14 @@ class MemorySurface final : public DrawingSurface {
   std::int32_t height() const { return height_; }
   // The shown colour of a pixel inside the client area.
   ColorRef Pixel(std::int32_t x, std::int32_t y) const {
-    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+    return pixels_[Index(x, y)];
   }
-  // Row-major shown colours, width() x height().
-  const std::vector<ColorRef>& pixels() const { return pixels_; }
+  // A row-major copy of the shown colours, width() x height().
+  std::vector<ColorRef> pixels() const;
+  // The shown colours as they are stored.
+  PixelView view() const {
+    return PixelView::ColumnMajor(pixels_.data(), width_, height_);
+  }
   void Fill(ColorRef colour);
 
   // Resource bookkeeping, so tests can see that every operation gives back
@@ -54,6 +63,9 @@ class MemorySurface final : public DrawingSurface {
 
  private:
   static void Plot(void* self, std::int32_t x, std::int32_t y);
+  std::size_t Index(std::int32_t x, std::int32_t y) const {
+    return static_cast<std::size_t>(x) * height_ + y;
+  }
   bool Inside(std::int32_t x, std::int32_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }

@@ -1,11 +1,14 @@
 #include "surface/png_writer.h"
 
-#include <png.h>
+#include <libdeflate.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "surface/output_file.h"
@@ -14,115 +17,245 @@ namespace mandeldive {
 
 namespace {
 
-// Where libpng's bytes go: a buffer in front of the descriptor, and the
-// reasons of a failure, kept for the message.
-struct Sink {
-  int fd;
-  std::vector<png_byte> buffer;
-  std::string failure;  // why, when a write or libpng failed
+constexpr std::uint8_t kSignature[8] = {0x89, 'P',  'N',  'G',
+                                        '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t kFilterUp = 2;
+// IDAT chunks are cut at this size, so a reader never needs a huge one.
+constexpr std::size_t kIdatBytes = std::size_t{1} << 20;
+constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
+
+void PutBigEndian(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+// The file's bytes, buffered in front of the descriptor. After the first
+// failed write it takes nothing more and keeps the reason.
+class Sink {
+ public:
+  explicit Sink(int fd) : fd_(fd) { buffer_.reserve(kBufferBytes); }
+
+  void Put(const std::uint8_t* data, std::size_t length) {
+    if (!failure_.empty()) return;
+    if (buffer_.size() + length > kBufferBytes) {
+      Drain();
+      if (length >= kBufferBytes) {
+        WriteAll(data, length);
+        return;
+      }
+    }
+    buffer_.insert(buffer_.end(), data, data + length);
+  }
+
+  // A chunk: length, type, data and the CRC of type and data.
+  void Chunk(const char* type, const std::uint8_t* data, std::size_t length) {
+    std::uint8_t head[8];
+    PutBigEndian(head, static_cast<std::uint32_t>(length));
+    std::memcpy(head + 4, type, 4);
+    std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
+    // libdeflate_crc32 takes a null buffer as a request for its seed.
+    if (length > 0) crc = libdeflate_crc32(crc, data, length);
+    std::uint8_t tail[4];
+    PutBigEndian(tail, crc);
+    Put(head, sizeof head);
+    Put(data, length);
+    Put(tail, sizeof tail);
+  }
+
+  // Compressed data as IDAT chunks of at most kIdatBytes.
+  void Idat(const std::uint8_t* data, std::size_t length) {
+    for (std::size_t at = 0; at < length; at += kIdatBytes) {
+      Chunk("IDAT", data + at, std::min(kIdatBytes, length - at));
+    }
+  }
+
+  bool Finish() {
+    Drain();
+    return failure_.empty();
+  }
+  void Fail(const char* why) {
+    if (failure_.empty()) failure_ = why;
+  }
+  const std::string& failure() const { return failure_; }
+
+ private:
+  void Drain() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+  void WriteAll(const std::uint8_t* data, std::size_t length) {
+    std::size_t done = 0;
+    while (failure_.empty() && done < length) {
+      const ssize_t n = write(fd_, data + done, length - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        failure_ = std::strerror(n < 0 ? errno : EIO);
+        return;
+      }
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
+  int fd_;
+  std::vector<std::uint8_t> buffer_;
+  std::string failure_;
 };
 
-bool Drain(Sink* sink) {
-  std::size_t done = 0;
-  while (done < sink->buffer.size()) {
-    const ssize_t n =
-        write(sink->fd, sink->buffer.data() + done, sink->buffer.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      sink->failure = std::strerror(n < 0 ? errno : EIO);
-      return false;
+// Rows are read in bands of this many, a column of the band at a time, so
+// a column-major picture is read a cache line at a time rather than a
+// pixel a page.
+constexpr std::int32_t kBandRows = 16;
+
+// Up-filters the picture a band of rows at a time: the filter byte, then
+// each RGB byte less the one above it (the row above row 0 is zeros).
+// emit(row, bytes) receives each filtered row in order.
+template <typename Emit>
+void FilterRows(const PixelView& picture, Emit&& emit) {
+  const std::size_t bytes = static_cast<std::size_t>(picture.width) * 3;
+  std::vector<std::uint8_t> band(bytes * (kBandRows + 1), 0);
+  std::vector<std::uint8_t> out(bytes + 1);
+  out[0] = kFilterUp;
+  // band's first row holds the last row of the band before.
+  for (std::int32_t y0 = 0; y0 < picture.height; y0 += kBandRows) {
+    const std::int32_t n = std::min(kBandRows, picture.height - y0);
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+      const ColorRef* p = picture.pixels + x * picture.xStride +
+                          static_cast<std::ptrdiff_t>(y0) * picture.yStride;
+      std::uint8_t* to = band.data() + bytes + 3 * x;
+      for (std::int32_t k = 0; k < n; ++k, p += picture.yStride, to += bytes) {
+        const ColorRef c = *p;
+        to[0] = static_cast<std::uint8_t>(RedOf(c));
+        to[1] = static_cast<std::uint8_t>(GreenOf(c));
+        to[2] = static_cast<std::uint8_t>(BlueOf(c));
+      }
     }
-    done += static_cast<std::size_t>(n);
+    for (std::int32_t k = 0; k < n; ++k) {
+      const std::uint8_t* above = band.data() + k * bytes;
+      const std::uint8_t* row = above + bytes;
+      for (std::size_t i = 0; i < bytes; ++i) {
+        out[1 + i] = static_cast<std::uint8_t>(row[i] - above[i]);
+      }
+      emit(out.data(), bytes + 1);
+    }
+    std::memcpy(band.data(), band.data() + n * bytes, bytes);
   }
-  sink->buffer.clear();
+}
+
+struct CompressorFree {
+  void operator()(libdeflate_compressor* c) const {
+    libdeflate_free_compressor(c);
+  }
+};
+
+// The whole picture filtered into one buffer and deflated at once.
+bool DeflateOneShot(const PixelView& picture, Sink* sink) {
+  const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 3 + 1;
+  const std::size_t total = rowBytes * static_cast<std::size_t>(picture.height);
+  std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
+      libdeflate_alloc_compressor(1));
+  if (compressor == nullptr) return false;
+  // Left uninitialised: every byte is written before it is read.
+  std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[total]);
+  std::uint8_t* at = filtered.get();
+  FilterRows(picture, [&](const std::uint8_t* row, std::size_t bytes) {
+    std::memcpy(at, row, bytes);
+    at += bytes;
+  });
+  const std::size_t bound =
+      libdeflate_zlib_compress_bound(compressor.get(), total);
+  std::unique_ptr<std::uint8_t[]> packed(new std::uint8_t[bound]);
+  const std::size_t length = libdeflate_zlib_compress(
+      compressor.get(), filtered.get(), total, packed.get(), bound);
+  if (length == 0) return false;  // cannot happen within the bound
+  sink->Idat(packed.get(), length);
   return true;
 }
 
-constexpr std::size_t kBufferBytes = 1 << 16;
-
-void WriteBytes(png_structp png, png_bytep data, png_size_t length) {
-  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
-  sink->buffer.insert(sink->buffer.end(), data, data + length);
-  if (sink->buffer.size() >= kBufferBytes && !Drain(sink)) {
-    png_error(png, "write failed");
+// Row by row through zlib, for pictures too big to hold filtered.
+bool DeflateStreaming(const PixelView& picture, Sink* sink) {
+  z_stream stream{};
+  if (deflateInit(&stream, 1) != Z_OK) return false;
+  std::vector<std::uint8_t> packed(kIdatBytes);
+  bool ok = true;
+  // Deflates what is in stream's input, finishing the stream when asked.
+  auto pump = [&](int flush) {
+    int status = Z_OK;
+    do {
+      stream.next_out = packed.data();
+      stream.avail_out = static_cast<uInt>(packed.size());
+      status = deflate(&stream, flush);
+      if (status == Z_STREAM_ERROR) {
+        ok = false;
+        return;
+      }
+      sink->Idat(packed.data(), packed.size() - stream.avail_out);
+    } while (stream.avail_out == 0 ||
+             (flush == Z_FINISH && status != Z_STREAM_END));
+  };
+  FilterRows(picture, [&](const std::uint8_t* row, std::size_t bytes) {
+    if (!ok || !sink->failure().empty()) return;
+    stream.next_in = const_cast<Bytef*>(row);
+    stream.avail_in = static_cast<uInt>(bytes);
+    pump(Z_NO_FLUSH);
+  });
+  if (ok && sink->failure().empty()) {
+    stream.next_in = nullptr;
+    stream.avail_in = 0;
+    pump(Z_FINISH);
   }
-}
-
-void Flush(png_structp png) {
-  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
-  if (!Drain(sink)) png_error(png, "write failed");
-}
-
-// libpng reports through these instead of printing; the error handler must
-// not return, so it jumps back to Encode's setjmp.
-void OnPngError(png_structp png, png_const_charp message) {
-  auto* sink = static_cast<Sink*>(png_get_error_ptr(png));
-  if (sink->failure.empty()) sink->failure = message;
-  png_longjmp(png, 1);
-}
-
-void OnPngWarning(png_structp, png_const_charp) {
-  // Nothing the encoder is given can draw a warning; none changes the file.
+  deflateEnd(&stream);
+  return ok;
 }
 
 }  // namespace
 
-bool EncodePng(int fd, const std::string& name, std::int32_t width,
-               std::int32_t height, const ColorRef* pixels,
-               std::string* error) {
-  if (width <= 0 || height <= 0) {
+bool EncodePng(int fd, const std::string& name, const PixelView& picture,
+               std::string* error, std::size_t oneShotBytes) {
+  if (picture.width <= 0 || picture.height <= 0) {
     *error = "a PNG needs at least one pixel on each side";
     return false;
   }
-  Sink sink = {fd, {}, {}};
-  sink.buffer.reserve(kBufferBytes + 8192);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink,
-                                            OnPngError, OnPngWarning);
-  if (png == nullptr) {
-    *error = "cannot write " + name + ": cannot start the PNG encoder";
-    return false;
+  Sink sink(fd);
+  sink.Put(kSignature, sizeof kSignature);
+  std::uint8_t header[13];
+  PutBigEndian(header, static_cast<std::uint32_t>(picture.width));
+  PutBigEndian(header + 4, static_cast<std::uint32_t>(picture.height));
+  header[8] = 8;   // bits a channel
+  header[9] = 2;   // colour type: RGB
+  header[10] = 0;  // deflate
+  header[11] = 0;  // adaptive filtering, a filter byte a row
+  header[12] = 0;  // not interlaced
+  sink.Chunk("IHDR", header, sizeof header);
+  const std::size_t filteredBytes =
+      (static_cast<std::size_t>(picture.width) * 3 + 1) *
+      static_cast<std::size_t>(picture.height);
+  bool encoded = false;
+  try {
+    encoded = filteredBytes <= oneShotBytes ? DeflateOneShot(picture, &sink)
+                                            : DeflateStreaming(picture, &sink);
+  } catch (const std::bad_alloc&) {
+    encoded = false;
   }
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
-  if (info == nullptr || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    *error = "cannot write " + name + ": " +
-             (sink.failure.empty() ? "out of memory" : sink.failure);
-    return false;
-  }
-  png_set_write_fn(png, &sink, WriteBytes, Flush);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (std::int32_t y = 0; y < height; ++y) {
-    const ColorRef* line = pixels + static_cast<std::size_t>(y) * width;
-    for (std::int32_t x = 0; x < width; ++x) {
-      row[x * 3 + 0] = static_cast<png_byte>(RedOf(line[x]));
-      row[x * 3 + 1] = static_cast<png_byte>(GreenOf(line[x]));
-      row[x * 3 + 2] = static_cast<png_byte>(BlueOf(line[x]));
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (!Drain(&sink)) {
-    *error = "cannot write " + name + ": " + sink.failure;
+  if (!encoded) sink.Fail("out of memory");
+  sink.Chunk("IEND", nullptr, 0);
+  if (!sink.Finish()) {
+    *error = "cannot write " + name + ": " + sink.failure();
     return false;
   }
   return true;
 }
 
-bool WritePng(const std::string& path, std::int32_t width, std::int32_t height,
-              const ColorRef* pixels, std::string* error) {
-  if (width <= 0 || height <= 0) {
+bool WritePng(const std::string& path, const PixelView& picture,
+              std::string* error) {
+  if (picture.width <= 0 || picture.height <= 0) {
     *error = "a PNG needs at least one pixel on each side";
     return false;
   }
   OutputFile output;
   return output.Open(path, error) &&
-         EncodePng(output.fd(), path, width, height, pixels, error) &&
-         output.Commit(error);
+         EncodePng(output.fd(), path, picture, error) && output.Commit(error);
 }
 
 }  // namespace mandeldive

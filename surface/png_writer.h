@@ -1,27 +1,39 @@
 // Writes a picture of shown colours as a 24-bit RGB PNG.
+//
+// Every row is stored with the Up filter and compressed by libdeflate at
+// its fastest level; see surface/png_encoding.md for the measurements
+// behind that choice. Pictures whose filtered rows exceed a limit are
+// compressed by zlib a row at a time instead, so memory stays bounded.
 #ifndef MANDELDIVE_SURFACE_PNG_WRITER_H_
 #define MANDELDIVE_SURFACE_PNG_WRITER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "engine/colour.h"
+#include "surface/pixel_view.h"
 
 namespace mandeldive {
 
-// Encodes width x height row-major pixels onto the open file descriptor fd.
-// On failure returns false with a one-line reason in *error that names
-// `name` and says why: the system's word for a failed write ("No space left
-// on device"), or libpng's own message.
-bool EncodePng(int fd, const std::string& name, std::int32_t width,
-               std::int32_t height, const ColorRef* pixels, std::string* error);
+// Filtered bytes up to which a picture is compressed in one piece: 128 MiB,
+// an 8K picture; the buffers then cost at most about twice that.
+constexpr std::size_t kPngOneShotBytes = std::size_t{128} << 20;
+
+// Encodes the picture onto the open file descriptor fd. On failure returns
+// false with a one-line reason in *error that names `name` and says why:
+// the system's word for a failed write ("No space left on device"), or
+// "out of memory". oneShotBytes is kPngOneShotBytes but for tests.
+bool EncodePng(int fd, const std::string& name, const PixelView& picture,
+               std::string* error,
+               std::size_t oneShotBytes = kPngOneShotBytes);
 
 // Writes the picture to path through an OutputFile: a regular file is
 // replaced whole or not at all, a link's target is written, "-" is
 // standard output. On failure returns false with a one-line reason in
 // *error and leaves no temporary file.
-bool WritePng(const std::string& path, std::int32_t width, std::int32_t height,
-              const ColorRef* pixels, std::string* error);
+bool WritePng(const std::string& path, const PixelView& picture,
+              std::string* error);
 
 }  // namespace mandeldive
 

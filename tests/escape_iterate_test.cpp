@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "engine/colour_schemes.h"
 #include "engine/escape_iterate.h"
@@ -123,6 +124,70 @@ TEST(ColourSchemes, TruncationKeepsLow32BitsAndDefinesOverflow) {
   EXPECT_EQ(TruncLow32(2147483648.0), INT32_MIN);         // wraps
   EXPECT_EQ(TruncLow32(1e300), 0);                        // out of 64 bits
   EXPECT_EQ(TruncLow32(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+// Coordinates around every edge of Channel's quick path: the int32 limits
+// after scaling, where the literal conversion wraps, beyond 64 bits, NaN
+// and the infinities, and a spread of ordinary values.
+std::vector<double> EdgeCoordinates() {
+  const double limit = 2147483648.0 / 255.0;
+  std::vector<double> values = {
+      0.0, -0.0, 1.0, -1.0, 254.0 / 255.0, 1.0 / 255.0, limit,
+      -limit, std::nextafter(limit, 0.0), std::nextafter(-limit, 0.0),
+      std::nextafter(limit, 1e9), 4294967296.0 / 255.0, 1e17, -1e17,
+      1e300, -1e300, std::numeric_limits<double>::infinity(),
+      -std::numeric_limits<double>::infinity(),
+      std::numeric_limits<double>::quiet_NaN(),
+      std::numeric_limits<double>::denorm_min()};
+  std::uint64_t seed = 7;
+  for (int k = 0; k < 4000; ++k) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    const double unit = static_cast<double>(seed >> 11) / 9007199254740992.0;
+    // Mostly the iteration's range, some far outside it.
+    const double scale = k % 10 == 0 ? 1e12 : 8.0;
+    values.push_back((unit - 0.5) * scale);
+  }
+  return values;
+}
+
+TEST(ColourSchemes, QuickChannelEqualsTheLiteralOne) {
+  for (double v : EdgeCoordinates()) {
+    EXPECT_EQ(Channel(v), ChannelLiteral(v)) << v;
+  }
+}
+
+// The fast pass colours a column with each scheme's column form; it must
+// give every point its colour function's shown colour and touch nothing
+// of the other side.
+TEST(ColourSchemes, ColumnFormsEqualTheColourFunctions) {
+  const std::vector<double> coordinates = EdgeCoordinates();
+  std::vector<EscapeResult> points;
+  for (std::size_t k = 0; k + 1 < coordinates.size(); ++k) {
+    points.push_back({k % 3 == 0, coordinates[k], coordinates[k + 1],
+                      static_cast<std::int32_t>(k % 100)});
+  }
+  const auto count = static_cast<std::int32_t>(points.size());
+  const struct {
+    const ColourScheme* table;
+    std::uint32_t size;
+  } tables[] = {{kInsideSchemes, kInsideSchemeCount},
+                {kEscapeSchemes, kEscapeSchemeCount}};
+  constexpr ColorRef kUntouched = 0xFE000001u;
+  for (const auto& t : tables) {
+    for (std::uint32_t i = 0; i < t.size; ++i) {
+      const ColourScheme& scheme = t.table[i];
+      for (bool inside : {false, true}) {
+        std::vector<ColorRef> out(points.size(), kUntouched);
+        scheme.column(points.data(), count, inside, out.data());
+        for (std::size_t k = 0; k < points.size(); ++k) {
+          const ColorRef want = points[k].inside == inside
+                                    ? ShownColour(scheme.colour(points[k]))
+                                    : kUntouched;
+          ASSERT_EQ(out[k], want) << scheme.label << ", point " << k;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ class WatchingSurface final : public DrawingSurface {
         const std::size_t at = static_cast<std::size_t>(y) * inner_.width() + i;
         const ColorRef expected =
             i < x ? final_[at] : i == x && y % 2 == 1 ? kYellow : kWhite;
-        if (inner_.pixels()[at] != expected) {
+        if (inner_.Pixel(i, y) != expected) {
           ADD_FAILURE() << "at the marks of column " << x << ", pixel " << i << "," << y;
           return;
         }
@@ -132,7 +132,7 @@ class WatchingSurface final : public DrawingSurface {
 
  private:
   MemorySurface inner_;
-  const std::vector<ColorRef>& final_;
+  const std::vector<ColorRef> final_;
 };
 
 TEST(RenderFrameFast, ScreenAtEachColumnIsAStateOfTheLiteralPass) {

@@ -54,13 +54,12 @@ bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
   return true;
 }
 
-bool FrameDirectory::Write(std::int64_t tick, std::int32_t width,
-                           std::int32_t height, const ColorRef* pixels,
+bool FrameDirectory::Write(std::int64_t tick, const PixelView& picture,
                            std::string* error) {
   const std::string path = FramePath(dir_, tick);
   OutputFile output;
   if (!output.Open(path, error) ||
-      !EncodePng(output.fd(), path, width, height, pixels, error)) {
+      !EncodePng(output.fd(), path, picture, error)) {
     return false;
   }
   const bool creates = output.createsFile();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/colour.h"
+#include "surface/pixel_view.h"
 
 namespace mandeldive {
 
@@ -19,8 +19,7 @@ class FrameDirectory {
   bool Prepare(const std::string& dir, std::string* error);
 
   // Writes DIR/tick-NN.png.
-  bool Write(std::int64_t tick, std::int32_t width, std::int32_t height,
-             const ColorRef* pixels, std::string* error);
+  bool Write(std::int64_t tick, const PixelView& picture, std::string* error);
 
   // Undoes a failed run: removes the frames this run created and the
   // directories it made. A frame that replaced a file of the same name

@@ -49,15 +49,13 @@ int Run(const RenderOptions& options) {
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     engine.Tick();
-    if (withFrames && !frames.Write(tick, surface.width(), surface.height(),
-                                    surface.pixels().data(), &error)) {
+    if (withFrames && !frames.Write(tick, surface.view(), &error)) {
       frames.RemoveCreated();
       return Fail(error);
     }
   }
   engine.Detach();
-  if (!EncodePng(output.fd(), options.output, surface.width(), surface.height(),
-                 surface.pixels().data(), &error) ||
+  if (!EncodePng(output.fd(), options.output, surface.view(), &error) ||
       !output.Commit(&error)) {
     frames.RemoveCreated();
     return Fail(error);
