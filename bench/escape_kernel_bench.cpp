@@ -85,7 +85,7 @@ void RenderOnMemory(benchmark::State& state, bool literal) {
     } else {
       engine.RenderFrame();
     }
-    benchmark::DoNotOptimize(surface.pixels().data());
+    benchmark::DoNotOptimize(surface.view().pixels);
   }
 }
 
