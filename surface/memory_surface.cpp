@@ -41,6 +41,7 @@ void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
 }
 
 void MemorySurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
+  if (observer_ != nullptr) observer_(observerContext_, x);
   if (x < 0 || x >= width_) return;
   const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
   ColorRef* column = pixels_.data() + Index(x, 0);

@@ -54,6 +54,14 @@ class MemorySurface final : public DrawingSurface {
   }
   void Fill(ColorRef colour);
 
+  // Called with x at every MarkProgress, that is, as the render pass starts
+  // each column: how a long render can tell how far it is.
+  using ColumnObserver = void (*)(void* context, std::int32_t x);
+  void SetColumnObserver(ColumnObserver observer, void* context) {
+    observer_ = observer;
+    observerContext_ = context;
+  }
+
   // Resource bookkeeping, so tests can see that every operation gives back
   // what it took.
   std::int32_t openContexts() const { return openContexts_; }
@@ -74,6 +82,8 @@ class MemorySurface final : public DrawingSurface {
   std::int32_t height_;
   std::vector<ColorRef> pixels_;
   std::unique_ptr<TextRasteriser> text_;
+  ColumnObserver observer_ = nullptr;
+  void* observerContext_ = nullptr;
   bool fontOpen_ = false;
   ColorRef textColour_ = 0;
   std::int32_t openContexts_ = 0;

@@ -3,12 +3,10 @@
 set -u
 render=$1
 dir=$(mktemp -d /tmp/mandeldive-cli.XXXXXX)
+CHECK_TMP=$dir
 trap 'chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
-passed=0 failed=0
-check() {  # check NAME CONDITION...
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "$0")/check_lib.sh"
 expect_exit() {  # expect_exit CODE ARGS...
   local code=$1; shift
   "$render" "$@" >"$dir/out" 2>"$dir/err"
@@ -21,8 +19,8 @@ for bad in "--size 0x5" "--size 16385x10" "--size 10" "--mandelbrot-color 9" \
   # shellcheck disable=SC2086
   check "bad '$bad' exits 2" expect_exit 2 $bad -o "$dir/bad.png"
   check "bad '$bad' writes no file" test ! -e "$dir/bad.png"
-  check "bad '$bad' explains in one line plus usage" \
-    bash -c "head -n1 '$dir/err' | grep -q '^mandeldive-render: ' && grep -q '^usage:' '$dir/err'"
+  check "bad '$bad' explains in one line, with a hint" \
+    bash -c "[ \$(wc -l <'$dir/err') -eq 1 ] && grep -q '^mandeldive-render: .* (try --help)\$' '$dir/err'"
 done
 check "missing -o exits 2" expect_exit 2 --size 10x10
 
@@ -49,6 +47,44 @@ check "a fixed time repeats the same dive" bash -c "
 check "the literal pass draws the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 --literal -o '$dir/c.png' && cmp -s '$dir/a.png' '$dir/c.png'"
 check "--help exits 0" expect_exit 0 --help
+check "--help names the ticks of a dive" grep -q 'a whole dive is 23' "$dir/out"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# --animation: one lossless frame per tick, each the tick's own picture,
+# shown for --frame-ms (WebP keeps centiseconds) or the saver's 5 s.
+check "an animation is written" expect_exit 0 --size 64x48 --ticks 4 --time 7 \
+  --mandelbrot-color 7 --background-color 12 --frames "$dir/anim" \
+  --animation "$dir/dive.webp" --frame-ms 250 -o "$dir/anim.png"
+mkdir -p "$dir/unpacked"
+convert "$dir/dive.webp" -coalesce "$dir/unpacked/f-%d.png" 2>/dev/null
+check "with a frame a tick" test "$(ls "$dir/unpacked" | wc -l)" -eq 4
+for k in 1 2 3 4; do
+  check "frame $k is tick $k's picture" same_picture "$dir/unpacked/f-$((k - 1)).png" "$dir/anim/tick-0$k.png"
+done
+check "each shown for 250 ms" test "$(identify -format '%T ' "$dir/dive.webp")" = "25 25 25 25 "
+check "by default for 5 s" bash -c "'$render' --size 16x12 --ticks 2 --animation '$dir/slow.webp' \
+  -o '$dir/slow.png' && test \"\$(identify -format '%T ' '$dir/slow.webp')\" = '500 500 '"
+check "an animation wider than WebP allows is bad input" \
+  expect_exit 2 --size 16384x10 --animation "$dir/wide.webp" -o "$dir/wide.png"
+check "an animation of no ticks is bad input" \
+  expect_exit 2 --ticks 0 --animation "$dir/none.webp" -o "$dir/none.png"
+check "an unwritable animation exits 1 before rendering" \
+  expect_exit 1 --size 8x6 --animation "$dir/nowhere/a.webp" -o "$dir/a2.png"
+check "and writes no picture" test ! -e "$dir/a2.png"
+
+# The progress line: on a terminal, once a run passes a second; never in a
+# file. script(1) gives the renderer a terminal.
+start=$(date +%s%N)
+script -qec "'$render' --size 2400x2400 --literal --ticks 7 --time 5 -o '$dir/slow-one.png'" /dev/null \
+  >"$dir/tty" 2>&1
+took_ms=$((($(date +%s%N) - start) / 1000000))
+if [ "$took_ms" -ge 2000 ]; then
+  check "a long render on a terminal shows its progress (${took_ms} ms)" \
+    grep -q 'mandeldive-render: tick [2-7] of 7, *[0-9]*%' "$dir/tty"
+  check "and clears it at the end" grep -q $'\033\\[K' "$dir/tty"
+else
+  echo "skipped: the render took ${took_ms} ms, too quick for a progress line"
+fi
+"$render" --size 2400x2400 --literal --ticks 7 --time 5 -o "$dir/slow-two.png" 2>"$dir/notty"
+check "standard error in a file gets no progress" test ! -s "$dir/notty"
+
+checks_summary

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/option_words.h"
+#include "engine/colour_schemes.h"
+
 namespace mandeldive {
 namespace {
 
@@ -74,6 +77,65 @@ TEST(RenderOptions, BadInputNamesTheProblem) {
     EXPECT_FALSE(Parse(c.args, &o, &error)) << c.mentions;
     EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+// The spellings getopt_long_only takes, and the ones it must refuse.
+TEST(RenderOptions, OneDashOrTwoAndTheValueJoinedOrApart) {
+  struct {
+    std::vector<const char*> args;
+    std::int32_t width;  // 0: refused
+    const char* mentions;
+  } const cases[] = {
+      {{"-size", "10x20", "-o", "a.png"}, 10, ""},
+      {{"--size=10x20", "-o", "a.png"}, 10, ""},
+      {{"-size=10x20", "-oa.png"}, 10, ""},
+      {{"--si", "10x20", "-o", "a.png"}, 10, ""},  // a unique prefix
+      {{"-t", "5", "-o", "a.png"}, 0, "unknown option '-t'"},  // ticks, time
+      {{"--size", "10x20", "--", "-o", "a.png"}, 0, "unknown option '-o'"},
+      {{"-o", "a.png", "--literal=yes"}, 0, "unknown option '--literal=yes'"},
+      {{"--size"}, 0, "option --size needs a value"},
+  };
+  for (const auto& c : cases) {
+    RenderOptions o;
+    std::string error;
+    const bool ok = Parse(c.args, &o, &error);
+    EXPECT_EQ(ok, c.width != 0) << c.args[0] << ": " << error;
+    if (ok) {
+      EXPECT_EQ(o.width, c.width);
+      EXPECT_EQ(o.output, "a.png");
+    } else {
+      EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(RenderOptions, AnimationAndItsFrameTime) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"-o", "a.png", "--animation", "d.webp"}, &o, &error));
+  EXPECT_EQ(o.animation, "d.webp");
+  EXPECT_EQ(o.frameMs, -1);
+  ASSERT_TRUE(Parse({"-o", "a.png", "--frame-ms", "250"}, &o, &error));
+  EXPECT_EQ(o.frameMs, 250);
+  for (const char* bad : {"0", "3600001", "1.5", ""}) {
+    EXPECT_FALSE(Parse({"-o", "a.png", "--frame-ms", bad}, &o, &error)) << bad;
+    EXPECT_NE(error.find("frame time"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(Parse({"-o", "a.png", "--animation", ""}, &o, &error));
+}
+
+// The usage is made from the tables it describes.
+TEST(RenderOptions, UsageNamesTheTablesRanges) {
+  const std::string usage = RenderUsage();
+  EXPECT_NE(usage.find("0.." + std::to_string(kInsideSchemeCount - 1)),
+            std::string::npos);
+  EXPECT_NE(usage.find("0.." + std::to_string(kEscapeSchemeCount - 1)),
+            std::string::npos);
+  EXPECT_NE(usage.find("a whole dive is 23"), std::string::npos);
+  for (const char* option : {"--size", "--mandelbrot-color", "--ticks",
+                             "--frames", "--animation", "--frame-ms", "-o "}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/saver_engine.h"
+#include "engine/tick_timing.h"
 #include "surface/memory_surface.h"
 
 namespace mandeldive {
@@ -24,6 +25,10 @@ std::vector<Step> ExpectedCycle() {
   cycle.push_back({PhaseRender, 8});
   cycle.push_back({PhaseCaption, 8});
   return cycle;
+}
+
+TEST(Tick, ADiveIsTheCycleTheTimingHeaderCounts) {
+  EXPECT_EQ(ExpectedCycle().size(), static_cast<std::size_t>(kTicksPerDive));
 }
 
 TEST(Tick, DetachedEngineDoesNothingWhateverItsPhase) {

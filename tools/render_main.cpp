@@ -1,19 +1,24 @@
 // mandeldive-render: does to a fresh in-memory window what the saver does to
-// its own, for a number of ticks, and writes the pictures as PNG files.
+// its own, for a number of ticks, and writes the pictures as PNG files and,
+// if asked, one animated WebP.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
+#include "engine/tick_timing.h"
 #include "surface/freetype_text.h"
 #include "surface/interrupt_cleanup.h"
 #include "surface/memory_surface.h"
 #include "surface/output_file.h"
 #include "surface/png_writer.h"
+#include "surface/webp_animation.h"
 #include "tools/frame_directory.h"
 #include "tools/render_options.h"
+#include "tools/render_progress.h"
 
 namespace mandeldive {
 namespace {
@@ -39,7 +44,26 @@ int Run(const RenderOptions& options) {
   if (withFrames && !frames.Prepare(options.framesDir, &error)) {
     return Fail(error);
   }
+  const bool withAnimation = !options.animation.empty();
+  OutputFile animationFile;
+  WebpAnimation animation;
+  if (withAnimation &&
+      (!animationFile.Open(options.animation, &error) ||
+       !animation.Start(options.width, options.height,
+                        static_cast<std::int32_t>(options.frameMs > 0
+                                                      ? options.frameMs
+                                                      : kTickIntervalMs),
+                        &error))) {
+    return Fail(error);
+  }
+  auto failAfterStart = [&](const std::string& why) {
+    frames.RemoveCreated();
+    return Fail(why);
+  };
+
   MemorySurface surface(options.width, options.height, MakeFreeTypeText());
+  RenderProgress progress(options.ticks, options.width);
+  surface.SetColumnObserver(&RenderProgress::OnColumn, &progress);
   const FixedClock fixedClock(options.time);
   SaverEngine engine;
   engine.mandelbrotColor = options.mandelbrotColor;
@@ -48,17 +72,35 @@ int Run(const RenderOptions& options) {
   engine.literalPass = options.literal;
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
+    progress.StartTick(tick);
     engine.Tick();
     if (withFrames && !frames.Write(tick, surface.view(), &error)) {
-      frames.RemoveCreated();
-      return Fail(error);
+      progress.Clear();
+      return failAfterStart(error);
+    }
+    if (withAnimation && !animation.Add(surface.view(), &error)) {
+      progress.Clear();
+      return failAfterStart(error);
     }
   }
   engine.Detach();
-  if (!EncodePng(output.fd(), options.output, surface.view(), &error) ||
-      !output.Commit(&error)) {
-    frames.RemoveCreated();
-    return Fail(error);
+  progress.Clear();
+  // Both outputs are encoded under temporary names before either is put
+  // in place, so a failure leaves neither.
+  if (withAnimation &&
+      !animation.Finish(animationFile.fd(), options.animation, &error)) {
+    return failAfterStart(error);
+  }
+  if (!EncodePng(output.fd(), options.output, surface.view(), &error)) {
+    return failAfterStart(error);
+  }
+  const bool animationIsNew = withAnimation && animationFile.createsFile();
+  if (withAnimation && !animationFile.Commit(&error)) {
+    return failAfterStart(error);
+  }
+  if (!output.Commit(&error)) {
+    if (animationIsNew) unlink(options.animation.c_str());
+    return failAfterStart(error);
   }
   return kExitOk;
 }
@@ -71,12 +113,12 @@ int main(int argc, char** argv) {
   RenderOptions options;
   std::string error;
   if (!ParseRenderArgs(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "mandeldive-render: %s\n%s", error.c_str(),
-                 kRenderUsage);
+    std::fprintf(stderr, "mandeldive-render: %s (try --help)\n",
+                 error.c_str());
     return kExitBadInput;
   }
   if (options.help) {
-    std::fputs(kRenderUsage, stdout);
+    std::fputs(RenderUsage().c_str(), stdout);
     return kExitOk;
   }
   // A reader that goes away is a failed write, reported, not a silent end.

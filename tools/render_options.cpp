@@ -1,63 +1,140 @@
 #include "tools/render_options.h"
 
-#include <cstring>
+#include <iterator>
 
-#include "engine/colour_schemes.h"
+#include "cli/option_table.h"
+#include "cli/option_words.h"
+#include "engine/tick_timing.h"
+#include "surface/webp_animation.h"
 
 namespace mandeldive {
 
-const char kRenderUsage[] =
-    "usage: mandeldive-render [--size WxH] [--mandelbrot-color N] "
-    "[--background-color N] [--ticks N] [--time SECONDS] [--frames DIR] "
-    "[--literal] -o FILE.png\n"
-    "  --size WxH              client area, 1..16384 on each side "
-    "(default 800x600)\n"
-    "  --mandelbrot-color N    scheme inside the set, 0..8 (default 0)\n"
-    "  --background-color N    scheme of escaping points, 0..14 (default 0)\n"
-    "  --ticks N               animation ticks to run, 0..1000000 "
-    "(default 1)\n"
-    "  --time SECONDS          clock the zoom step reads (default: now)\n"
-    "  --frames DIR            also write DIR/tick-01.png ... after each tick\n"
-    "  --literal               render pixel by pixel, as plainly defined "
-    "(same pictures, slower)\n"
-    "  -o FILE.png             the picture after the last tick (- for standard "
-    "output)\n"
-    "exit codes: 0 written, 1 cannot write, 2 bad input\n";
+namespace {
 
-std::string Printable(const std::string& word) {
-  constexpr std::size_t kShown = 64;
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < word.size() && i < kShown; ++i) {
-    const auto c = static_cast<unsigned char>(word[i]);
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
+enum Option {
+  kSize,
+  kMandelbrotColor,
+  kBackgroundColor,
+  kTicks,
+  kTime,
+  kFrames,
+  kAnimation,
+  kFrameMs,
+  kLiteral,
+  kOutput,
+  kHelp,
+};
+
+// In the order of Option.
+const OptionSpec kOptions[] = {
+    {"size", "WxH",
+     "client area, 1.." + std::to_string(kMaxRenderSide) +
+         " on each side (default 800x600)"},
+    {"mandelbrot-color", "N",
+     "scheme inside the set, " + SchemeRange(true) + " (default 0)"},
+    {"background-color", "N",
+     "scheme of escaping points, " + SchemeRange(false) + " (default 0)"},
+    {"ticks", "N",
+     "animation ticks to run, 0.." + std::to_string(kMaxRenderTicks) +
+         " (default 1; a whole dive is " + std::to_string(kTicksPerDive) +
+         ")"},
+    {"time", "SECONDS", "clock the zoom step reads (default: now)"},
+    {"frames", "DIR", "also write DIR/tick-01.png ... after each tick"},
+    {"animation", "FILE.webp",
+     "also write the ticks as one animated lossless WebP"},
+    {"frame-ms", "MS",
+     "how long the animation shows each tick, 1.." +
+         std::to_string(kMaxFrameMs) + " (default " +
+         std::to_string(kTickIntervalMs) + ")"},
+    {"literal", nullptr,
+     "render pixel by pixel, as plainly defined (same pictures, slower)"},
+    {"o", "FILE.png",
+     "the picture after the last tick (- for standard output)"},
+    {"help", nullptr, "show this and end"},
+};
+
+class RenderSink final : public OptionSink {
+ public:
+  RenderOptions o;
+  bool haveOutput = false;
+
+  bool Take(std::size_t option, const char* text,
+            std::string* error) override {
+    const std::string value = text != nullptr ? text : "";
+    std::int64_t n = 0;
+    switch (static_cast<Option>(option)) {
+      case kSize:
+        if (!ParseSize(value, &o.width, &o.height)) {
+          *error = "size '" + Printable(value) + "' is not WxH with 1.." +
+                   std::to_string(kMaxRenderSide) + " on each side";
+          return false;
+        }
+        return true;
+      case kMandelbrotColor:
+        return ParseScheme(value, true, &o.mandelbrotColor, error);
+      case kBackgroundColor:
+        return ParseScheme(value, false, &o.backgroundColor, error);
+      case kTicks:
+        if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &o.ticks)) {
+          *error = "ticks '" + Printable(value) + "' is not a number in 0.." +
+                   std::to_string(kMaxRenderTicks);
+          return false;
+        }
+        return true;
+      case kTime:
+        if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
+          *error = "time '" + Printable(value) +
+                   "' is not a whole number of seconds >= 0";
+          return false;
+        }
+        o.fixedTime = true;
+        o.time = n;
+        return true;
+      case kFrames:
+        return NonEmpty(value, "frames directory", &o.framesDir, error);
+      case kAnimation:
+        return NonEmpty(value, "animation file name", &o.animation, error);
+      case kFrameMs:
+        if (!ParseWholeNumber(value, 1, kMaxFrameMs, &o.frameMs)) {
+          *error = "frame time '" + Printable(value) +
+                   "' is not a number of milliseconds in 1.." +
+                   std::to_string(kMaxFrameMs);
+          return false;
+        }
+        return true;
+      case kLiteral:
+        o.literal = true;
+        return true;
+      case kOutput:
+        haveOutput = true;
+        return NonEmpty(value, "output file name", &o.output, error);
+      case kHelp:
+        o.help = true;
+        return true;
     }
+    return false;
   }
-  if (word.size() > kShown) out += "...";
-  return out;
-}
 
-bool ParseWholeNumber(const std::string& text, std::int64_t min,
-                      std::int64_t max, std::int64_t* value) {
-  if (text.empty()) return false;
-  // Leading zeros are digits like any other, but only 18 significant ones
-  // fit before the value could overflow.
-  std::int64_t v = 0;
-  int significant = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    if (v == 0 && c == '0') continue;
-    if (++significant > 18) return false;
-    v = v * 10 + (c - '0');
+ private:
+  static bool NonEmpty(const std::string& value, const char* what,
+                       std::string* to, std::string* error) {
+    if (value.empty()) {
+      *error = std::string(what) + " is empty";
+      return false;
+    }
+    *to = value;
+    return true;
   }
-  if (v < min || v > max) return false;
-  *value = v;
-  return true;
+};
+
+}  // namespace
+
+std::string RenderUsage() {
+  return "usage: mandeldive-render [options] -o FILE.png\n" +
+         OptionLines(kOptions, std::size(kOptions), "--") +
+         "  Options take one dash or two.\n"
+         "exit codes: 0 written, 1 cannot write, 2 bad input, 128+N killed by "
+         "signal N\n";
 }
 
 bool ParseSize(const std::string& text, std::int32_t* width,
@@ -75,94 +152,38 @@ bool ParseSize(const std::string& text, std::int32_t* width,
   return true;
 }
 
-bool ParseScheme(const std::string& value, bool inside, std::uint32_t* scheme,
-                 std::string* error) {
-  const std::uint32_t count = inside ? kInsideSchemeCount : kEscapeSchemeCount;
-  std::int64_t n = 0;
-  if (!ParseWholeNumber(value, 0, count - 1, &n)) {
-    *error = std::string(inside ? "mandelbrot" : "background") + " color '" +
-             Printable(value) + "' is not a number in 0.." +
-             std::to_string(count - 1);
-    return false;
-  }
-  *scheme = static_cast<std::uint32_t>(n);
-  return true;
-}
-
 bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                      std::string* error) {
-  RenderOptions o;
-  bool haveOutput = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      o.help = true;
-      *options = o;
-      return true;
-    }
-    if (arg == "--literal") {
-      o.literal = true;
-      continue;
-    }
-    const bool takesValue = arg == "--size" || arg == "--mandelbrot-color" ||
-                            arg == "--background-color" || arg == "--ticks" ||
-                            arg == "--time" || arg == "--frames" || arg == "-o";
-    if (!takesValue) {
-      *error = "unknown option '" + Printable(arg) + "'";
-      return false;
-    }
-    if (i + 1 >= argc) {
-      *error = "option " + Printable(arg) + " needs a value";
-      return false;
-    }
-    const std::string value = argv[++i];
-    std::int64_t n = 0;
-    if (arg == "--size") {
-      if (!ParseSize(value, &o.width, &o.height)) {
-        *error = "size '" + Printable(value) +
-                 "' is not WxH with 1..16384 on each side";
-        return false;
-      }
-    } else if (arg == "--mandelbrot-color" || arg == "--background-color") {
-      const bool inside = arg == "--mandelbrot-color";
-      if (!ParseScheme(value, inside,
-                       inside ? &o.mandelbrotColor : &o.backgroundColor,
-                       error)) {
-        return false;
-      }
-    } else if (arg == "--ticks") {
-      if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &n)) {
-        *error =
-            "ticks '" + Printable(value) + "' is not a number in 0..1000000";
-        return false;
-      }
-      o.ticks = n;
-    } else if (arg == "--time") {
-      if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
-        *error = "time '" + Printable(value) +
-                 "' is not a whole number of seconds >= 0";
-        return false;
-      }
-      o.fixedTime = true;
-      o.time = n;
-    } else if (arg == "--frames") {
-      if (value.empty()) {
-        *error = "frames directory is empty";
-        return false;
-      }
-      o.framesDir = value;
-    } else {  // -o
-      if (value.empty()) {
-        *error = "output file name is empty";
-        return false;
-      }
-      o.output = value;
-      haveOutput = true;
-    }
+  RenderSink sink;
+  if (!ReadOptions(argc, argv, kOptions, std::size(kOptions), &sink, error)) {
+    return false;
   }
-  if (!haveOutput) {
+  if (sink.o.help) {
+    *options = RenderOptions();
+    options->help = true;
+    return true;
+  }
+  if (!sink.haveOutput) {
     *error = "no output file given (-o FILE.png)";
     return false;
+  }
+  const RenderOptions& o = sink.o;
+  if (!o.animation.empty()) {
+    const std::int64_t frameMs = o.frameMs > 0 ? o.frameMs : kTickIntervalMs;
+    if (o.width > kMaxWebpSide || o.height > kMaxWebpSide) {
+      *error = "an animation is at most " + std::to_string(kMaxWebpSide) +
+               " pixels on each side";
+      return false;
+    }
+    if (o.ticks < 1) {
+      *error = "an animation needs at least one tick";
+      return false;
+    }
+    if (o.ticks * frameMs > kMaxAnimationMs) {
+      *error = "an animation lasts at most " +
+               std::to_string(kMaxAnimationMs) + " ms (ticks x frame time)";
+      return false;
+    }
   }
   *options = o;
   return true;

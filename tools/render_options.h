@@ -9,13 +9,17 @@ namespace mandeldive {
 
 constexpr std::int32_t kMaxRenderSide = 16384;
 constexpr std::int64_t kMaxRenderTicks = 1000000;
+constexpr std::int64_t kMaxFrameMs = 3600000;
+// WebP's frame times are ints of milliseconds.
+constexpr std::int64_t kMaxAnimationMs = 2147483647;
 
 // Exit codes of the renderer.
 constexpr int kExitOk = 0;
 constexpr int kExitCannotWrite = 1;
 constexpr int kExitBadInput = 2;
 
-extern const char kRenderUsage[];
+// The whole usage text, made from the option table.
+std::string RenderUsage();
 
 struct RenderOptions {
   std::int32_t width = 800;
@@ -26,6 +30,8 @@ struct RenderOptions {
   bool fixedTime = false;
   std::int64_t time = 0;
   std::string framesDir;  // empty: no frames
+  std::string animation;  // empty: no animated WebP
+  std::int64_t frameMs = -1;  // -1: the saver's tick interval
   std::string output;
   bool literal = false;  // the plain per-pixel pass, for comparison
   bool help = false;
@@ -35,21 +41,6 @@ struct RenderOptions {
 // in *error; nothing has been done then.
 bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                      std::string* error);
-
-// A command-line word as an error message may show it: bytes outside
-// printable ASCII, and the backslash, become \xHH, so a message stays one
-// line and sends no control sequence to a terminal; a word past 64 bytes is
-// cut with "...".
-std::string Printable(const std::string& word);
-
-// Reads a whole decimal number in min..max: digits only, no sign or blanks.
-bool ParseWholeNumber(const std::string& text, std::int64_t min,
-                      std::int64_t max, std::int64_t* value);
-
-// Reads a scheme number for --mandelbrot-color (inside: 0..8) or
-// --background-color (0..14); false with a one-line reason in *error.
-bool ParseScheme(const std::string& value, bool inside, std::uint32_t* scheme,
-                 std::string* error);
 
 // Reads "WxH" with each side in 1..kMaxRenderSide.
 bool ParseSize(const std::string& text, std::int32_t* width,

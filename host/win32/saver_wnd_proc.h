@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
+#include "engine/tick_timing.h"
+
 namespace mandeldive {
 
 constexpr UINT_PTR kAnimationTimer = 1;
-constexpr UINT kFirstTickDelayMs = 10;
-constexpr UINT kTickIntervalMs = 5000;
 
 // Starts the animation timer at creation, ticks the program's engine on
 // every timer message, and ends the program on a mouse button press or when

@@ -21,13 +21,13 @@
 #include <string>
 
 #include "engine/saver_engine.h"
+#include "engine/tick_timing.h"
 #include "host/x11/x11_options.h"
 #include "host/x11/x11_surface.h"
 
 namespace mandeldive {
 namespace {
 
-constexpr int kFirstTickDelayMs = 10;
 int signalPipe[2] = {-1, -1};
 bool windowGone = false;
 const char* displayName = "";
@@ -250,11 +250,11 @@ int main(int argc, char** argv) {
   X11Options options;
   std::string error;
   if (!ParseX11Args(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "mandeldive: %s\n%s", error.c_str(), kX11Usage);
+    std::fprintf(stderr, "mandeldive: %s (try -help)\n", error.c_str());
     return kX11ExitBadInput;
   }
   if (options.help) {
-    std::fputs(kX11Usage, stdout);
+    std::fputs(X11Usage().c_str(), stdout);
     return kX11ExitOk;
   }
   if (pipe(signalPipe) != 0) return kX11ExitNoDisplay;

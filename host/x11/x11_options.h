@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/tick_timing.h"
+
 namespace mandeldive {
 
 // Exit codes of the native saver.
@@ -14,15 +16,17 @@ constexpr int kX11ExitNoDisplay =
     1;  // no display, no window, or a visual it cannot draw on
 constexpr int kX11ExitBadInput = 2;
 
-extern const char kX11Usage[];
+// The whole usage text, made from the option table.
+std::string X11Usage();
 
 enum class X11Target { OwnWindow, Root, WindowId };
 
 // X resource ids, windows among them, have 29 bits: the top three are 0.
 constexpr std::uint64_t kMaxWindowId = 0x1FFFFFFF;
 // --delay: whole seconds between the end of one tick and the next.
-constexpr std::int64_t kDefaultDelaySeconds = 5;
+constexpr std::int64_t kDefaultDelaySeconds = kTickIntervalMs / 1000;
 constexpr std::int64_t kMaxDelaySeconds = 3600;
+constexpr std::int64_t kMaxX11Ticks = 1000000;
 
 struct X11Options {
   X11Target target = X11Target::OwnWindow;

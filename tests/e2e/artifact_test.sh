@@ -5,10 +5,8 @@ set -u
 objdump=$1
 scr=$2
 format=$3
-passed=0 failed=0
-check() {
-  if "${@:2}"; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "$0")/../check_lib.sh"
 headers=$("$objdump" -p "$scr")
 check "file format $format" grep -q "file format $format" <<<"$headers"
 check "Windows GUI subsystem" grep -Eq 'Subsystem[[:space:]]+00000002' <<<"$headers"
@@ -26,5 +24,4 @@ only_system() {
 }
 check "imports only system DLLs" only_system
 check "carries the DPI-aware manifest" grep -aq 'PerMonitorV2' "$scr"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary

@@ -4,17 +4,14 @@
 # read the registry. Every wait has a deadline.
 set -u
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-e2e.XXXXXX")
-export WINEPREFIX=$E2E_TMP/prefix WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-if [ -n "${MANDELDIVE_WINE_TEMPLATE:-}" ] && [ -f "$MANDELDIVE_WINE_TEMPLATE/system.reg" ]; then
-  cp -a "$MANDELDIVE_WINE_TEMPLATE/." "$WINEPREFIX/"
-else
-  timeout 300 wineboot -i >/dev/null 2>&1
-fi
+CHECK_TMP=$E2E_TMP
+here=$(dirname "${BASH_SOURCE[0]}")
+# shellcheck source=tests/check_lib.sh
+. "$here/../check_lib.sh"
+# shellcheck source=cmake/wine-env.sh
+. "$here/../../cmake/wine-env.sh" "$E2E_TMP/prefix"
+wine_fill_prefix
 SETTINGS_KEY='HKCU\Software\Zemvira\ScreenSavers\Mandelbrot'
-E2E_PASSED=0
-E2E_FAILED=0
 SAVER_PID=""
 SAVER_RC=""
 
@@ -23,47 +20,7 @@ finish() {
   wineserver -k >/dev/null 2>&1
   timeout 20 wineserver -w >/dev/null 2>&1
   rm -rf "$E2E_TMP"
-  echo "$E2E_PASSED passed, $E2E_FAILED failed"
-  [ "$E2E_FAILED" -eq 0 ]
-}
-
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then
-    E2E_PASSED=$((E2E_PASSED + 1))
-    echo "ok: $name"
-  else
-    E2E_FAILED=$((E2E_FAILED + 1))
-    echo "FAILED: $name"
-  fi
-}
-
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.2 s
-  local deadline=$((SECONDS + $1))
-  shift
-  while [ $SECONDS -lt $deadline ]; do
-    "$@" && return 0
-    sleep 0.2
-  done
-  "$@"
-}
-
-screenshot() {  # screenshot FILE [GEOMETRY]
-  if [ $# -gt 1 ]; then
-    xwd -root -silent | convert xwd:- -crop "$2" +repage "$1"
-  else
-    xwd -root -silent | convert xwd:- "$1"
-  fi
-}
-
-same_picture() {  # same_picture A B: identical RGB pixels and size
-  [ "$(identify -format '%wx%h' "$1")" = "$(identify -format '%wx%h' "$2")" ] &&
-    cmp -s <(convert "$1" -depth 8 rgb:-) <(convert "$2" -depth 8 rgb:-)
-}
-
-screen_shows() {  # screen_shows EXPECTED [GEOMETRY]
-  screenshot "$E2E_TMP/shot.png" "${@:2}" && same_picture "$E2E_TMP/shot.png" "$1"
+  checks_summary
 }
 
 start_saver() {  # start_saver ARGS...: the saver in the background

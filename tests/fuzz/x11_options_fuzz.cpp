@@ -9,7 +9,7 @@
 #include "engine/colour_schemes.h"
 #include "host/x11/x11_options.h"
 #include "tests/fuzz/fuzz_args.h"
-#include "tools/render_options.h"
+#include "cli/option_words.h"
 
 namespace {
 

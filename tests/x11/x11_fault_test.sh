@@ -9,12 +9,9 @@ SAVER=$1
 RENDER=$2
 HELPER=$3
 t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-x11-fault.XXXXXX")
-passed=0 failed=0 pid="" helper="" xvfb=""
-check() {
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+pid="" helper="" xvfb=""
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "$0")/../check_lib.sh"
 stop_server() {
   [ -n "$xvfb" ] || return 0
   kill -CONT "$xvfb" 2>/dev/null
@@ -30,15 +27,6 @@ cleanup() {
 }
 trap cleanup EXIT
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.05 s
-  local deadline=$(($(now_ms) + $1 * 1000))
-  shift
-  while [ "$(now_ms)" -lt $deadline ]; do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
 start_server() {  # start_server WxH: a fresh Xvfb; sets DISPLAY and xvfb
   : >"$t/displayfd"
   Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$t/displayfd" >/dev/null 2>&1 &
@@ -132,9 +120,6 @@ window=$(cat "$t/helper")
 start -window-id "$window" --delay 1
 sleep 1.5
 xdotool windowsize "$window" 320 240
-same_picture() {
-  cmp -s <(convert "$1" -depth 8 rgb:-) <(convert "$2" -depth 8 rgb:-)
-}
 shows_small() {
   xwd -root -silent | convert xwd:- -crop 320x226+0+0 +repage "$t/shot.png" &&
     same_picture "$t/shot.png" "$t/small-top.png"
@@ -146,5 +131,4 @@ kill "$helper" 2>/dev/null
 helper=""
 stop_server
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary

@@ -37,12 +37,8 @@ wait "$pid"
 rc=$?
 pid=""
 echo "soak: $TICKS steps; RSS after the first cycle ${base_rss} KiB, at most ${max_rss} KiB, last ${last_rss} KiB; fds ${base_fds}, last ${last_fds}; ${samples} samples"
-passed=0 failed=0
-check() {
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "$0")/../check_lib.sh"
 check "it ran all its steps and ended with 0 (was $rc)" test "$rc" -eq 0
 check "it was sampled while it ran" test "$samples" -ge 2
 # Eight pages of slack for the allocator's own bookkeeping; a leak of a
@@ -55,5 +51,4 @@ else
   check "resident memory stays flat" test "$max_rss" -le $((base_rss + 32))
 fi
 check "open file descriptors stay the same" test "$last_fds" -eq "$base_fds"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary
