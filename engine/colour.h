@@ -1,4 +1,4 @@
-// Colours and rectangles as the engine and every drawing surface see them.
+// Colours as the engine and every drawing surface see them.
 #ifndef MANDELDIVE_ENGINE_COLOUR_H_
 #define MANDELDIVE_ENGINE_COLOUR_H_
 
@@ -26,17 +26,6 @@ constexpr ColorRef ShownColour(ColorRef c) { return c & 0x00FFFFFFu; }
 
 constexpr ColorRef kYellow = 0x00FFFFu;
 constexpr ColorRef kWhite = 0xFFFFFFu;
-
-// Left, top, right, bottom in client pixels, laid out as the platform's RECT
-// so a cell's rectangle can be handed unchanged to a surface. Drawing treats
-// right and bottom as exclusive; the cell counting treats them as inclusive.
-struct Rect {
-  std::int32_t left;
-  std::int32_t top;
-  std::int32_t right;
-  std::int32_t bottom;
-};
-
 }  // namespace mandeldive
 
 #endif  // MANDELDIVE_ENGINE_COLOUR_H_

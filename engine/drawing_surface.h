@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/colour.h"
+#include "engine/rect.h"
 
 namespace mandeldive {
 

@@ -8,6 +8,7 @@
 #include "engine/caption_text.h"
 #include "engine/colour.h"
 #include "engine/drawing_surface.h"
+#include "engine/rect.h"
 
 namespace mandeldive {
 

@@ -1,6 +1,6 @@
 #include "settings/settings_dlg_proc.h"
 
-#include "engine/program_engine.h"
+#include "host/win32/program_engine.h"
 #include "resource.h"
 #include "settings/scheme_buttons.h"
 #include "settings/settings_store.h"

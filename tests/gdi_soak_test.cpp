@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/program_engine.h"
+#include "host/win32/program_engine.h"
 #include "host/win32/gdi_surface.h"
 #include "host/win32/saver_wnd_proc.h"
 

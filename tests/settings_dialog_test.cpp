@@ -14,7 +14,7 @@
 
 #include "engine/caption_text.h"
 #include "engine/colour_schemes.h"
-#include "engine/program_engine.h"
+#include "host/win32/program_engine.h"
 #include "resource.h"
 #include "settings/settings_dlg_proc.h"
 #include "settings/settings_store.h"

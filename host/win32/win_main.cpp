@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/program_engine.h"
+#include "host/win32/program_engine.h"
 #include "host/win32/blank_windows.h"
 #include "host/win32/command_line.h"
 #include "host/win32/gdi_surface.h"
