@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "engine/saver_engine.h"
 
 namespace mandeldive {
@@ -8,6 +10,7 @@ const FontDesc kCaptionFont = {12, 6, 0, 0, 100, false, false, false,
                                1,  0, 0, 0, 0,   "Arial"};
 
 void SaverEngine::DrawCaption() {
+  assert(window != nullptr && "DrawCaption needs an attached surface");
   SurfaceContext context(*window);
   window->SelectFont(kCaptionFont);
   const std::int32_t textWidth = window->TextWidth(caption);

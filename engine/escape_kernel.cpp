@@ -1,5 +1,7 @@
 #include "engine/escape_kernel.h"
 
+#include <cassert>
+
 namespace mandeldive {
 
 void EscapeKernelScalar(double x, const double* ys, std::int32_t count,
@@ -44,6 +46,8 @@ const EscapeKernel kKernels[] = {
 };
 
 const EscapeKernel& ChooseKernel() {
+  assert(kKernels[0].run == EscapeKernelScalar &&
+         "the plain kernel comes first: it is the one every CPU runs");
   const EscapeKernel* best = &kKernels[0];
   for (const EscapeKernel& kernel : kKernels) {
     if (kernel.supported()) best = &kernel;

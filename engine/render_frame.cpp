@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "engine/colour_schemes.h"
 #include "engine/escape_kernel.h"
 #include "engine/saver_engine.h"
@@ -18,6 +20,7 @@ constexpr std::int32_t kChunkRows = 2048;
 // are summed, then added to the cells whose columns hold x. The sums are
 // integers, so the counts are the literal ones.
 void SaverEngine::RenderFrame() {
+  assert(window != nullptr && "RenderFrame needs an attached surface");
   SurfaceContext context(*window);
   ClearCounts();
   const std::int32_t width = client.right;

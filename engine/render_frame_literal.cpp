@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "engine/colour_schemes.h"
 #include "engine/escape_iterate.h"
 #include "engine/saver_engine.h"
@@ -5,6 +7,7 @@
 namespace mandeldive {
 
 void SaverEngine::RenderFrameLiteral() {
+  assert(window != nullptr && "RenderFrameLiteral needs an attached surface");
   SurfaceContext context(*window);
   ClearCounts();
   const std::int32_t width = client.right;

@@ -1,3 +1,4 @@
+#include <cassert>
 #include <cstdint>
 
 #include "engine/saver_engine.h"
@@ -14,6 +15,7 @@ bool SaverEngine::AnyCellQualifies(double low, double high) const {
 }
 
 void SaverEngine::ZoomStep() {
+  assert(window != nullptr && "ZoomStep needs an attached surface");
   const double area = static_cast<double>(cellHeight * cellWidth);
   const double low = area * 0.1;
   const double high = area * 0.6;

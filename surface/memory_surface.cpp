@@ -1,6 +1,7 @@
 #include "surface/memory_surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 namespace mandeldive {
@@ -22,6 +23,7 @@ void MemorySurface::AcquireContext() {
 void MemorySurface::ReleaseContext() { --openContexts_; }
 
 void MemorySurface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
+  AssertDrawing();
   ++pixelCalls_;
   if (Inside(x, y)) {
     pixels_[Index(x, y)] = ShownColour(colour);
@@ -30,6 +32,7 @@ void MemorySurface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
 
 void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
                                const ColorRef* colours, std::int32_t count) {
+  AssertDrawing();
   if (x < 0 || x >= width_) return;
   const std::int32_t first = std::max<std::int32_t>(top, 0);
   const std::int32_t end = std::min<std::int32_t>(top + count, height_);
@@ -41,6 +44,7 @@ void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
 }
 
 void MemorySurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
+  AssertDrawing();
   if (observer_ != nullptr) observer_(observerContext_, x);
   if (x < 0 || x >= width_) return;
   const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
@@ -63,6 +67,7 @@ void MemorySurface::Fill(ColorRef colour) {
 }
 
 void MemorySurface::FrameRect(const Rect& rect, ColorRef colour) {
+  AssertDrawing();
   if (rect.right <= rect.left || rect.bottom <= rect.top) return;
   const ColorRef shown = ShownColour(colour);
   auto put = [&](std::int32_t x, std::int32_t y) {
@@ -79,6 +84,7 @@ void MemorySurface::FrameRect(const Rect& rect, ColorRef colour) {
 }
 
 void MemorySurface::SelectFont(const FontDesc& font) {
+  AssertDrawing();
   ++openFonts_;
   fontOpen_ = text_ != nullptr && text_->Open(font);
 }
@@ -90,6 +96,8 @@ void MemorySurface::DeselectFont() {
 }
 
 std::int32_t MemorySurface::TextWidth(const char* text) {
+  AssertDrawing();
+  assert(openFonts_ > 0 && "text is drawn between SelectFont and DeselectFont");
   return fontOpen_ ? text_->Width(text) : 0;
 }
 
@@ -103,6 +111,8 @@ void MemorySurface::Plot(void* self, std::int32_t x, std::int32_t y) {
 
 void MemorySurface::DrawText(std::int32_t x, std::int32_t y, const char* text,
                              ColorRef colour) {
+  AssertDrawing();
+  assert(openFonts_ > 0 && "text is drawn between SelectFont and DeselectFont");
   if (!fontOpen_) return;
   textColour_ = ShownColour(colour);
   text_->Draw(x, y, text, &MemorySurface::Plot, this);

@@ -9,6 +9,7 @@
 #ifndef MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
 #define MANDELDIVE_SURFACE_MEMORY_SURFACE_H_
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -71,6 +72,12 @@ class MemorySurface final : public DrawingSurface {
 
  private:
   static void Plot(void* self, std::int32_t x, std::int32_t y);
+  // The surface contract: drawing only between AcquireContext and
+  // ReleaseContext. Checked where asserts are on.
+  void AssertDrawing() const {
+    assert(openContexts_ > 0 &&
+           "drawing happens between AcquireContext and ReleaseContext");
+  }
   std::size_t Index(std::int32_t x, std::int32_t y) const {
     return static_cast<std::size_t>(x) * height_ + y;
   }
