@@ -49,8 +49,10 @@ HWND MakeWindow(std::int32_t w, std::int32_t h) {
 
 class GdiWindow final : public SurfaceUnderTest {
  public:
-  GdiWindow(std::int32_t w, std::int32_t h)
-      : window_(MakeWindow(w, h)), surface_(window_) {}
+  GdiWindow(std::int32_t w, std::int32_t h,
+            GdiSurface::Columns columns =
+                GdiSurface::Columns::kBlitWhenPossible)
+      : window_(MakeWindow(w, h)), surface_(window_, columns) {}
   ~GdiWindow() override {
     DestroyWindow(window_);
     PumpMessages();
@@ -69,14 +71,19 @@ class GdiWindow final : public SurfaceUnderTest {
   GdiSurface surface_;
 };
 
+template <GdiSurface::Columns kColumns>
 struct GdiMaker {
   static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
                                                 std::int32_t h) {
-    return std::make_unique<GdiWindow>(w, h);
+    return std::make_unique<GdiWindow>(w, h, kColumns);
   }
 };
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, SurfaceSuite, GdiMaker);
+// The blit columns, and the fallback GDI takes when it cannot make them.
+using GdiMakers =
+    ::testing::Types<GdiMaker<GdiSurface::Columns::kBlitWhenPossible>,
+                     GdiMaker<GdiSurface::Columns::kFallbackOnly>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Gdi, SurfaceSuite, GdiMakers);
 
 TEST(GdiSurface, ReleasesEveryObjectItTakes) {
   GdiWindow window(64, 48);

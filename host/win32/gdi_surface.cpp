@@ -82,6 +82,7 @@ void GdiSurface::BlitRun(std::int32_t x, std::int32_t top,
 
 bool GdiSurface::MakeBlitColumns() {
   if (blitDc_ != nullptr) return true;
+  if (fallbackOnly_) return false;
   const Rect client = ClientRect();
   const std::int32_t rows = client.bottom > 0 ? client.bottom : 1;
   BITMAPINFO info;
@@ -177,7 +178,16 @@ void GdiSurface::DrawColumn(std::int32_t x, std::int32_t top,
 
 void GdiSurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (lastRow < 1) return;
-  if (!MakeBlitColumns()) return;
+  if (!MakeBlitColumns()) {
+    // Without the blit columns, a pixel at a time, as plainly defined.
+    const std::int32_t last = lastRow < ClientRect().bottom - 1
+                                  ? lastRow
+                                  : ClientRect().bottom - 1;
+    for (std::int32_t y = 1; y <= last; y += 2) {
+      ::SetPixel(dc_, x, y, Gdi(kYellow));
+    }
+    return;
+  }
   const std::int32_t rows = lastRow < blitRows_ ? lastRow + 1 : blitRows_;
   if (static_cast<std::int64_t>(x) - pending_ == 1 && pendingTop_ == 0 &&
       pendingBottom_ == blitRows_ - 1 && rows == blitRows_) {

@@ -23,7 +23,14 @@ namespace mandeldive {
 
 class GdiSurface final : public DrawingSurface {
  public:
-  explicit GdiSurface(HWND window) : window_(window) {}
+  // How columns reach the window: through the blit columns, falling back
+  // to per-run SetDIBitsToDevice and per-pixel marks when GDI cannot make
+  // them (out of GDI memory), or always the fallback, for its tests.
+  enum class Columns { kBlitWhenPossible, kFallbackOnly };
+
+  explicit GdiSurface(HWND window,
+                      Columns columns = Columns::kBlitWhenPossible)
+      : window_(window), fallbackOnly_(columns == Columns::kFallbackOnly) {}
 
   Rect ClientRect() const override;
   void AcquireContext() override;
@@ -63,6 +70,7 @@ class GdiSurface final : public DrawingSurface {
 
   HDC blitDc_ = nullptr;
   HBITMAP blitBitmap_ = nullptr;
+  bool fallbackOnly_;
   HGDIOBJ previousBlit_ = nullptr;
   std::uint32_t* blitBits_ = nullptr;  // top-down rows of 0x00RRGGBB
   std::int32_t blitRows_ = 0;
