@@ -39,7 +39,8 @@ View DeepView() {
 
 std::int64_t IterationsOf(const std::vector<EscapeResult>& column) {
   std::int64_t total = 0;
-  for (const EscapeResult& r : column) total += r.inside ? kInsideCount - 1 : r.n;
+  for (const EscapeResult& r : column)
+    total += r.inside ? kInsideCount - 1 : r.n;
   return total;
 }
 
@@ -97,19 +98,24 @@ void RegisterAll() {
     const EscapeKernel* kernel = &kernels[k];
     benchmark::RegisterBenchmark(
         ("kernel/full/" + std::string(kernel->name)).c_str(),
-        [kernel](benchmark::State& s) { KernelFrame(s, kernel->run, FullView()); })
+        [kernel](benchmark::State& s) {
+          KernelFrame(s, kernel->run, FullView());
+        })
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(
         ("kernel/deep/" + std::string(kernel->name)).c_str(),
-        [kernel](benchmark::State& s) { KernelFrame(s, kernel->run, DeepView()); })
+        [kernel](benchmark::State& s) {
+          KernelFrame(s, kernel->run, DeepView());
+        })
         ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("render/memory/literal",
-                               [](benchmark::State& s) { RenderOnMemory(s, true); })
+  benchmark::RegisterBenchmark(
+      "render/memory/literal",
+      [](benchmark::State& s) { RenderOnMemory(s, true); })
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("render/memory/fast",
-                               [](benchmark::State& s) { RenderOnMemory(s, false); })
-      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("render/memory/fast", [](benchmark::State& s) {
+    RenderOnMemory(s, false);
+  })->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-
 #include <vector>
 
 #include "engine/saver_engine.h"
@@ -34,7 +33,8 @@ double Milliseconds(mandeldive::SaverEngine& engine, bool literal) {
     engine.RenderFrame();
   }
   GdiFlush();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now() - start)
       .count();
 }
 
@@ -52,14 +52,16 @@ double DrawOnly(mandeldive::GdiSurface& surface,
   for (std::int32_t i = 0; i <= w; ++i) {
     if (perPixel) {
       for (std::int32_t j = 1; j <= h; j += 2) surface.SetPixel(i, j, kYellow);
-      for (std::int32_t j = 0; j < h && i < w; ++j) surface.SetPixel(i, j, columns[i][j]);
+      for (std::int32_t j = 0; j < h && i < w; ++j)
+        surface.SetPixel(i, j, columns[i][j]);
     } else {
       surface.MarkProgress(i, h);
       if (i < w) surface.DrawColumn(i, 0, columns[i].data(), h);
     }
   }
   GdiFlush();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now() - start)
       .count();
 }
 
@@ -73,8 +75,9 @@ int main(int argc, char** argv) {
   c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   c.lpszClassName = "GdiBench";
   RegisterClassA(&c);
-  HWND window = CreateWindowExA(0, "GdiBench", "gdi bench", WS_POPUP | WS_VISIBLE, 0, 0, 1920,
-                                1080, nullptr, nullptr, c.hInstance, nullptr);
+  HWND window =
+      CreateWindowExA(0, "GdiBench", "gdi bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                      1920, 1080, nullptr, nullptr, c.hInstance, nullptr);
   UpdateWindow(window);
   mandeldive::GdiSurface surface(window);
   mandeldive::SaverEngine engine;

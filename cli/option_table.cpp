@@ -21,9 +21,10 @@ bool ReadOptions(int argc, const char* const* argv, const OptionSpec* specs,
                  std::size_t count, OptionSink* sink, std::string* error) {
   std::vector<option> longs;
   for (std::size_t i = 0; i < count; ++i) {
-    longs.push_back({specs[i].name,
-                     specs[i].value != nullptr ? required_argument : no_argument,
-                     nullptr, kFirstLong + static_cast<int>(i)});
+    longs.push_back(
+        {specs[i].name,
+         specs[i].value != nullptr ? required_argument : no_argument, nullptr,
+         kFirstLong + static_cast<int>(i)});
   }
   longs.push_back({nullptr, 0, nullptr, 0});
   // A one-letter option is a short one as well, so that -o FILE and -oFILE

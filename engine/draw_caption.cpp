@@ -6,8 +6,8 @@ namespace mandeldive {
 
 // GDI's CreateFontA parameters: 12 x 6 pixels, weight 100, DEFAULT_CHARSET,
 // default precisions, quality and pitch, "Arial".
-const FontDesc kCaptionFont = {12, 6, 0, 0, 100, false, false, false,
-                               1,  0, 0, 0, 0,   "Arial"};
+const FontDesc kCaptionFont = {12,    6, 0, 0, 100, false, false,
+                               false, 1, 0, 0, 0,   0,     "Arial"};
 
 void SaverEngine::DrawCaption() {
   assert(window != nullptr && "DrawCaption needs an attached surface");

@@ -14,8 +14,8 @@ namespace mandeldive {
 // A font described by the parameters of a GDI logical font. Surfaces that
 // are not GDI map it to the nearest face they have.
 struct FontDesc {
-  std::int32_t height;       // cell height in pixels (ascent + descent)
-  std::int32_t width;        // average character width in pixels
+  std::int32_t height;  // cell height in pixels (ascent + descent)
+  std::int32_t width;   // average character width in pixels
   std::int32_t escapement;
   std::int32_t orientation;
   std::int32_t weight;

@@ -10,10 +10,10 @@ namespace mandeldive {
 constexpr std::int32_t kInsideCount = 100;
 
 struct EscapeResult {
-  bool inside;      // no iterate left the radius 2
-  double zr;        // the escaping iterate, or the 99th for a point inside
+  bool inside;  // no iterate left the radius 2
+  double zr;    // the escaping iterate, or the 99th for a point inside
   double zi;
-  std::int32_t n;   // 1..99 for an escaped point, kInsideCount inside
+  std::int32_t n;  // 1..99 for an escaped point, kInsideCount inside
 };
 
 // Iterates from c = x + iy in plain IEEE double arithmetic, every operation

@@ -19,7 +19,8 @@ void SaverEngine::RenderFrameLiteral() {
   // row lie just outside the client area; they are clipped but counted.
   double x = originX;
   for (std::int32_t i = 0; i <= width; ++i) {
-    for (std::int32_t j = 1; j <= height; j += 2) window->SetPixel(i, j, kYellow);
+    for (std::int32_t j = 1; j <= height; j += 2)
+      window->SetPixel(i, j, kYellow);
     x += step;
     double y = originY;
     for (std::int32_t j = 0; j <= height; ++j) {

@@ -2,7 +2,8 @@
 
 namespace mandeldive {
 
-std::uint32_t InsideSchemeFromButtons(const bool (&checked)[kInsideSchemeCount]) {
+std::uint32_t InsideSchemeFromButtons(
+    const bool (&checked)[kInsideSchemeCount]) {
   for (std::uint32_t i = 0; i < 7; ++i) {
     if (checked[i]) return i;
   }

@@ -17,10 +17,12 @@ INT_PTR OnInitDialog(HWND dialog) {
   ReadSettings();
   const SaverEngine& engine = programEngine;
   if (engine.mandelbrotColor < kInsideSchemeCount) {
-    CheckDlgButton(dialog, IDC_INSIDE_FIRST + engine.mandelbrotColor, BST_CHECKED);
+    CheckDlgButton(dialog, IDC_INSIDE_FIRST + engine.mandelbrotColor,
+                   BST_CHECKED);
   }
   if (engine.backgroundColor < kEscapeSchemeCount) {
-    CheckDlgButton(dialog, IDC_ESCAPE_FIRST + engine.backgroundColor, BST_CHECKED);
+    CheckDlgButton(dialog, IDC_ESCAPE_FIRST + engine.backgroundColor,
+                   BST_CHECKED);
   }
   return TRUE;
 }
@@ -36,7 +38,8 @@ INT_PTR OnOk(HWND dialog) {
   }
   SaverEngine& engine = programEngine;
   engine.mandelbrotColor = InsideSchemeFromButtons(inside);
-  engine.backgroundColor = EscapeSchemeFromButtons(escape, engine.backgroundColor);
+  engine.backgroundColor =
+      EscapeSchemeFromButtons(escape, engine.backgroundColor);
   WriteSettings();
   EndDialog(dialog, IDOK);
   return TRUE;

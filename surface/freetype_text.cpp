@@ -64,8 +64,8 @@ class FreeTypeText final : public TextRasteriser {
       return false;
     }
     const GdiFontScale scale = ScaleLikeGdi(face_, font);
-    if (FT_Set_Char_Size(face_, std::lround(scale.xPpem * 64), std::lround(scale.yPpem * 64),
-                         72, 72) != 0) {
+    if (FT_Set_Char_Size(face_, std::lround(scale.xPpem * 64),
+                         std::lround(scale.yPpem * 64), 72, 72) != 0) {
       Close();
       return false;
     }

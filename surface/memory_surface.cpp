@@ -104,8 +104,7 @@ std::int32_t MemorySurface::TextWidth(const char* text) {
 void MemorySurface::Plot(void* self, std::int32_t x, std::int32_t y) {
   auto* surface = static_cast<MemorySurface*>(self);
   if (surface->Inside(x, y)) {
-    surface->pixels_[surface->Index(x, y)] =
-        surface->textColour_;
+    surface->pixels_[surface->Index(x, y)] = surface->textColour_;
   }
 }
 

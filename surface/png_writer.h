@@ -25,8 +25,7 @@ constexpr std::size_t kPngOneShotBytes = std::size_t{128} << 20;
 // the system's word for a failed write ("No space left on device"), or
 // "out of memory". oneShotBytes is kPngOneShotBytes but for tests.
 bool EncodePng(int fd, const std::string& name, const PixelView& picture,
-               std::string* error,
-               std::size_t oneShotBytes = kPngOneShotBytes);
+               std::string* error, std::size_t oneShotBytes = kPngOneShotBytes);
 
 // Writes the picture to path through an OutputFile: a regular file is
 // replaced whole or not at all, a link's target is written, "-" is

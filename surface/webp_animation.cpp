@@ -116,7 +116,8 @@ bool WebpAnimation::Finish(int fd, const std::string& name,
     const ssize_t n = write(fd, data.bytes + done, data.size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *error = "cannot write " + name + ": " + std::strerror(n < 0 ? errno : EIO);
+      *error =
+          "cannot write " + name + ": " + std::strerror(n < 0 ? errno : EIO);
       WebPDataClear(&data);
       return false;
     }

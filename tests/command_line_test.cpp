@@ -1,9 +1,9 @@
+#include "host/win32/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
-
-#include "host/win32/command_line.h"
 
 namespace mandeldive {
 namespace {
@@ -17,12 +17,14 @@ TEST(CommandTail, SkipsTheProgramPathByItsQuotingRules) {
       {"C:\\saver.scr   \t /p 1234", "/p 1234"},
       {"\"C:\\Program Files\\saver.scr\" /c:5", "/c:5"},
       {"\"C:\\Program Files\\saver.scr\"/s", "/s"},  // no blank needed
-      {"\"C:\\unclosed quote /s", ""},              // the rest is the path
+      {"\"C:\\unclosed quote /s", ""},               // the rest is the path
       {"saver.scr", ""},
       {"", ""},
-      {"saver.scr \x01\x02 /S", "/S"},              // control bytes skipped
-      {"sav\x01" "er.scr /s", "er.scr /s"},         // path ends at a control
-      {"s\xE9ver.scr /s", "/s"},                    // high bytes are text
+      {"saver.scr \x01\x02 /S", "/S"},  // control bytes skipped
+      {"sav\x01"
+       "er.scr /s",
+       "er.scr /s"},              // path ends at a control
+      {"s\xE9ver.scr /s", "/s"},  // high bytes are text
   };
   for (const auto& c : cases) {
     EXPECT_EQ(std::string(CommandTail(c.line)), c.tail) << c.line;
@@ -89,7 +91,8 @@ TEST(ParseUnsigned32, BehavesAsStrtoulWithA32BitLong) {
 #ifdef _WIN32
     // Windows' own strtoul, whose unsigned long is 32 bits, is the oracle.
     if (c.askRuntime) {
-      EXPECT_EQ(ParseUnsigned32(c.text), std::strtoul(c.text, nullptr, 10)) << c.text;
+      EXPECT_EQ(ParseUnsigned32(c.text), std::strtoul(c.text, nullptr, 10))
+          << c.text;
     }
 #endif
   }

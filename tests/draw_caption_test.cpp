@@ -39,18 +39,19 @@ struct CaptionCase {
 };
 
 const CaptionCase kCaptions[] = {
-    {800, 600, "abcd", 386, 586},    // (800 - 28) / 2
-    {801, 600, "abcd", 386, 586},    // (801 - 28) / 2 rounds toward zero
-    {20, 30, "abcdefghij", -25, 16}, // wider than the window
-    {20, 30, "abcdefghijk", -28, 16},// (20 - 77) / 2 = -28 toward zero
-    {100, 10, "ab", 43, -4},         // 10 pixels high: starts above
+    {800, 600, "abcd", 386, 586},      // (800 - 28) / 2
+    {801, 600, "abcd", 386, 586},      // (801 - 28) / 2 rounds toward zero
+    {20, 30, "abcdefghij", -25, 16},   // wider than the window
+    {20, 30, "abcdefghijk", -28, 16},  // (20 - 77) / 2 = -28 toward zero
+    {100, 10, "ab", 43, -4},           // 10 pixels high: starts above
 };
 
 TEST(DrawCaption, CentredAtTheBottomInTheCaptionFont) {
   for (const CaptionCase& c : kCaptions) {
     SCOPED_TRACE(c.caption);
     FontDesc seen{};
-    MemorySurface surface(c.width, c.height, std::make_unique<BlockText>(&seen));
+    MemorySurface surface(c.width, c.height,
+                          std::make_unique<BlockText>(&seen));
     SaverEngine engine(c.caption);
     engine.Attach(&surface);
     surface.Fill(0x123456);

@@ -1,6 +1,8 @@
 // The worked points of the iteration and the colours every scheme gives
 // them, compared bit for bit. These must hold on every target, so this file
 // also runs as a 32- and 64-bit Windows program under Wine.
+#include "engine/escape_iterate.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "engine/colour_schemes.h"
-#include "engine/escape_iterate.h"
 
 namespace mandeldive {
 namespace {
@@ -69,13 +70,13 @@ struct SchemeCase {
 };
 
 const SchemeCase kSchemeCases[] = {
-    {-0.75, 0.1, true, 7, 0x989898},     {-0.75, 0.1, true, 8, 0xBEBE98},
-    {-0.75, 0.1, true, 9, 0xBE98BE},     {-0.75, 0.1, true, 10, 0x98BEBE},
-    {-0.75, 0.1, true, 11, 0x008000},    {-0.75, 0.1, true, 12, 0xFFFEDC29},
-    {-0.75, 0.1, true, 13, 0x00000A27},  {-0.75, 0.1, true, 14, 0x202020},
-    {0.3, 0.5, false, 7, 0x1E0320},      {0.3, 0.5, false, 8, 0x200320},
-    {2.0, 1.0, true, 11, 0x000001},      {2.0, 1.0, true, 12, 0x07A120},
-    {2.0, 1.0, true, 13, 0x001388},      {2.0, 1.0, true, 14, 0x010101},
+    {-0.75, 0.1, true, 7, 0x989898},    {-0.75, 0.1, true, 8, 0xBEBE98},
+    {-0.75, 0.1, true, 9, 0xBE98BE},    {-0.75, 0.1, true, 10, 0x98BEBE},
+    {-0.75, 0.1, true, 11, 0x008000},   {-0.75, 0.1, true, 12, 0xFFFEDC29},
+    {-0.75, 0.1, true, 13, 0x00000A27}, {-0.75, 0.1, true, 14, 0x202020},
+    {0.3, 0.5, false, 7, 0x1E0320},     {0.3, 0.5, false, 8, 0x200320},
+    {2.0, 1.0, true, 11, 0x000001},     {2.0, 1.0, true, 12, 0x07A120},
+    {2.0, 1.0, true, 13, 0x001388},     {2.0, 1.0, true, 14, 0x010101},
 };
 
 TEST(ColourSchemes, WorkedColours) {
@@ -111,18 +112,19 @@ TEST(ColourSchemes, ChannelTruncatesTowardZeroAndStaysBelow255) {
     double v;
     std::uint32_t channel;
   } const cases[] = {
-      {0.0, 0},       {1.0, 0},        {-1.0, 0},  {0.5, 127},  {-0.5, 127},
-      {0.999, 254},   {2.0 / 255, 2},  {2.0, 0},   {3.9988727543165012, 254},
-      {-0.0039, 0},   {100.0, 0},      {100.1, 25},
+      {0.0, 0},       {1.0, 0},    {-1.0, 0},
+      {0.5, 127},     {-0.5, 127}, {0.999, 254},
+      {2.0 / 255, 2}, {2.0, 0},    {3.9988727543165012, 254},
+      {-0.0039, 0},   {100.0, 0},  {100.1, 25},
   };
   for (const auto& c : cases) EXPECT_EQ(Channel(c.v), c.channel) << c.v;
 }
 
 TEST(ColourSchemes, TruncationKeepsLow32BitsAndDefinesOverflow) {
   EXPECT_EQ(TruncLow32(-74711.54), -74711);
-  EXPECT_EQ(TruncLow32(4294967296.0 + 5.0), 5);           // 2^32 + 5
-  EXPECT_EQ(TruncLow32(2147483648.0), INT32_MIN);         // wraps
-  EXPECT_EQ(TruncLow32(1e300), 0);                        // out of 64 bits
+  EXPECT_EQ(TruncLow32(4294967296.0 + 5.0), 5);    // 2^32 + 5
+  EXPECT_EQ(TruncLow32(2147483648.0), INT32_MIN);  // wraps
+  EXPECT_EQ(TruncLow32(1e300), 0);                 // out of 64 bits
   EXPECT_EQ(TruncLow32(std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
@@ -131,14 +133,26 @@ TEST(ColourSchemes, TruncationKeepsLow32BitsAndDefinesOverflow) {
 // and the infinities, and a spread of ordinary values.
 std::vector<double> EdgeCoordinates() {
   const double limit = 2147483648.0 / 255.0;
-  std::vector<double> values = {
-      0.0, -0.0, 1.0, -1.0, 254.0 / 255.0, 1.0 / 255.0, limit,
-      -limit, std::nextafter(limit, 0.0), std::nextafter(-limit, 0.0),
-      std::nextafter(limit, 1e9), 4294967296.0 / 255.0, 1e17, -1e17,
-      1e300, -1e300, std::numeric_limits<double>::infinity(),
-      -std::numeric_limits<double>::infinity(),
-      std::numeric_limits<double>::quiet_NaN(),
-      std::numeric_limits<double>::denorm_min()};
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1.0,
+                                -1.0,
+                                254.0 / 255.0,
+                                1.0 / 255.0,
+                                limit,
+                                -limit,
+                                std::nextafter(limit, 0.0),
+                                std::nextafter(-limit, 0.0),
+                                std::nextafter(limit, 1e9),
+                                4294967296.0 / 255.0,
+                                1e17,
+                                -1e17,
+                                1e300,
+                                -1e300,
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN(),
+                                std::numeric_limits<double>::denorm_min()};
   std::uint64_t seed = 7;
   for (int k = 0; k < 4000; ++k) {
     seed = seed * 6364136223846793005ull + 1442695040888963407ull;

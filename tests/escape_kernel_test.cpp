@@ -1,5 +1,7 @@
 // Every escape kernel against the literal EscapeIterate, on every pixel of
 // many views: identical flags, counts and last iterates, bit for bit.
+#include "engine/escape_kernel.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/escape_kernel.h"
 #include "engine/saver_engine.h"
 #include "surface/memory_surface.h"
 
@@ -25,7 +26,8 @@ std::vector<const EscapeKernel*> AllKernels() {
 class EscapeKernelSuite : public ::testing::TestWithParam<const EscapeKernel*> {
  protected:
   void SetUp() override {
-    if (!GetParam()->supported()) GTEST_SKIP() << "this CPU cannot run " << GetParam()->name;
+    if (!GetParam()->supported())
+      GTEST_SKIP() << "this CPU cannot run " << GetParam()->name;
   }
 
   // Compares the kernel with the oracle on every pixel of a view of w x h,
@@ -46,9 +48,9 @@ class EscapeKernelSuite : public ::testing::TestWithParam<const EscapeKernel*> {
         if (have.inside != want.inside || have.n != want.n ||
             std::memcmp(&have.zr, &want.zr, sizeof(double)) != 0 ||
             std::memcmp(&have.zi, &want.zi, sizeof(double)) != 0) {
-          ADD_FAILURE() << GetParam()->name << " differs at column " << i << " row " << j
-                        << " (c = " << x << " + " << ys[j] << "i): n " << have.n << " vs "
-                        << want.n;
+          ADD_FAILURE() << GetParam()->name << " differs at column " << i
+                        << " row " << j << " (c = " << x << " + " << ys[j]
+                        << "i): n " << have.n << " vs " << want.n;
           return;
         }
         if (insideCount != nullptr) *insideCount += want.inside;
@@ -73,8 +75,9 @@ TEST(EscapeNorm, IsExactlyTheSquareRootTestAtTheBoundary) {
 }
 
 TEST_P(EscapeKernelSuite, WorkedPointsAndEveryBatchLength) {
-  const double ys[] = {0.1, 0.5, 0.0, 1.0, 0.0, -0.3, 0.7, 2.5, -1.1, 0.05, 0.25,
-                       -0.6, 1.3, 0.0001, -0.0, 0.9, 0.3, 0.33, -2.0};
+  const double ys[] = {0.1,  0.5,  0.0,  1.0,  0.0,  -0.3, 0.7,
+                       2.5,  -1.1, 0.05, 0.25, -0.6, 1.3,  0.0001,
+                       -0.0, 0.9,  0.3,  0.33, -2.0};
   const double xs[] = {-0.75, 0.3, -2.0, 2.0, 0.26};
   for (double x : xs) {
     for (std::int32_t count = 0; count <= 19; ++count) {
@@ -98,7 +101,8 @@ TEST_P(EscapeKernelSuite, WorkedPointsAndEveryBatchLength) {
 // and take new points at every offset, and the last run is partial.
 TEST_P(EscapeKernelSuite, ShuffledRunsOfEveryLength) {
   // At x = -0.75: inside, inside, escapes at 1, late (the neck), between.
-  const double pool[] = {0.0, 0.05, 3.0, 0.02, 0.3, -0.1, -2.5, 0.6, 0.001, 1.2};
+  const double pool[] = {0.0,  0.05, 3.0, 0.02,  0.3,
+                         -0.1, -2.5, 0.6, 0.001, 1.2};
   std::uint32_t state = 12345;
   for (double x : {-0.75, -0.1, 0.3}) {
     for (std::int32_t count = 1; count <= 203; count += 3) {
@@ -112,10 +116,13 @@ TEST_P(EscapeKernelSuite, ShuffledRunsOfEveryLength) {
       GetParam()->run(x, ys.data(), count, got.data());
       for (std::int32_t k = 0; k < count; ++k) {
         const EscapeResult want = EscapeIterate(x, ys[k]);
-        ASSERT_EQ(got[k].inside, want.inside) << x << " " << ys[k] << " at " << k;
+        ASSERT_EQ(got[k].inside, want.inside)
+            << x << " " << ys[k] << " at " << k;
         ASSERT_EQ(got[k].n, want.n) << x << " " << ys[k] << " at " << k;
-        ASSERT_EQ(std::memcmp(&got[k].zr, &want.zr, sizeof(double)), 0) << x << " " << ys[k];
-        ASSERT_EQ(std::memcmp(&got[k].zi, &want.zi, sizeof(double)), 0) << x << " " << ys[k];
+        ASSERT_EQ(std::memcmp(&got[k].zr, &want.zr, sizeof(double)), 0)
+            << x << " " << ys[k];
+        ASSERT_EQ(std::memcmp(&got[k].zi, &want.zi, sizeof(double)), 0)
+            << x << " " << ys[k];
       }
       ASSERT_EQ(got[count].n, -7);
     }
@@ -157,10 +164,11 @@ TEST_P(EscapeKernelSuite, EveryViewAlongSeveralDives) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, EscapeKernelSuite, ::testing::ValuesIn(AllKernels()),
-                         [](const ::testing::TestParamInfo<const EscapeKernel*>& info) {
-                           return std::string(info.param->name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, EscapeKernelSuite, ::testing::ValuesIn(AllKernels()),
+    [](const ::testing::TestParamInfo<const EscapeKernel*>& info) {
+      return std::string(info.param->name);
+    });
 
 TEST(EscapeKernels, TheBestIsTheFastestThisCpuRuns) {
   const EscapeKernel& best = BestEscapeKernel();

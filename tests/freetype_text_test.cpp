@@ -1,8 +1,9 @@
 // The in-memory surface with real text through fontconfig and FreeType.
+#include "surface/freetype_text.h"
+
 #include <memory>
 
 #include "engine/saver_engine.h"
-#include "surface/freetype_text.h"
 #include "surface/memory_surface.h"
 #include "tests/surface_suite.h"
 
@@ -11,7 +12,8 @@ namespace {
 
 class TextMemory final : public SurfaceUnderTest {
  public:
-  TextMemory(std::int32_t w, std::int32_t h) : surface_(w, h, MakeFreeTypeText()) {}
+  TextMemory(std::int32_t w, std::int32_t h)
+      : surface_(w, h, MakeFreeTypeText()) {}
   DrawingSurface& surface() override { return surface_; }
   ColorRef Pixel(std::int32_t x, std::int32_t y) override {
     return surface_.Pixel(x, y);
@@ -23,7 +25,8 @@ class TextMemory final : public SurfaceUnderTest {
 };
 
 struct TextMemoryMaker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
+                                                std::int32_t h) {
     return std::make_unique<TextMemory>(w, h);
   }
 };

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/win32/program_engine.h"
 #include "host/win32/gdi_surface.h"
+#include "host/win32/program_engine.h"
 #include "host/win32/saver_wnd_proc.h"
 
 namespace mandeldive {

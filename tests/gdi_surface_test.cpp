@@ -49,9 +49,9 @@ HWND MakeWindow(std::int32_t w, std::int32_t h) {
 
 class GdiWindow final : public SurfaceUnderTest {
  public:
-  GdiWindow(std::int32_t w, std::int32_t h,
-            GdiSurface::Columns columns =
-                GdiSurface::Columns::kBlitWhenPossible)
+  GdiWindow(
+      std::int32_t w, std::int32_t h,
+      GdiSurface::Columns columns = GdiSurface::Columns::kBlitWhenPossible)
       : window_(MakeWindow(w, h)), surface_(window_, columns) {}
   ~GdiWindow() override {
     DestroyWindow(window_);

@@ -1,6 +1,7 @@
+#include "surface/memory_surface.h"
+
 #include <memory>
 
-#include "surface/memory_surface.h"
 #include "tests/surface_suite.h"
 
 namespace mandeldive {
@@ -20,7 +21,8 @@ class PlainMemory final : public SurfaceUnderTest {
 };
 
 struct PlainMemoryMaker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
+                                                std::int32_t h) {
     return std::make_unique<PlainMemory>(w, h);
   }
 };

@@ -54,8 +54,8 @@ TEST(PictureIdentity, WholeDivesMatchTheirFingerprints) {
       hash = Fnv1a(hash, surface);
     }
     EXPECT_EQ(hash, d.fingerprint)
-        << "schemes " << d.inside << "/" << d.escape << " at " << d.width
-        << "x" << d.height << ": 0x" << std::hex << hash;
+        << "schemes " << d.inside << "/" << d.escape << " at " << d.width << "x"
+        << d.height << ": 0x" << std::hex << hash;
   }
 }
 

@@ -1,6 +1,8 @@
+#include "surface/png_writer.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <fcntl.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -10,8 +12,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "surface/png_writer.h"
 
 namespace mandeldive {
 namespace {
@@ -45,7 +45,9 @@ std::string ChunkProblem(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string d((std::istreambuf_iterator<char>(in)),
                       std::istreambuf_iterator<char>());
-  const auto u8 = [&](std::size_t i) { return static_cast<std::uint8_t>(d[i]); };
+  const auto u8 = [&](std::size_t i) {
+    return static_cast<std::uint8_t>(d[i]);
+  };
   const auto be32 = [&](std::size_t i) {
     return std::uint32_t{u8(i)} << 24 | std::uint32_t{u8(i + 1)} << 16 |
            std::uint32_t{u8(i + 2)} << 8 | u8(i + 3);
@@ -58,8 +60,8 @@ std::string ChunkProblem(const std::string& path) {
     if (d.size() - at - 12 < length) return "a chunk past the end";
     const std::string type = d.substr(at + 4, 4);
     if (at == 8 && type != "IHDR") return "IHDR is not first";
-    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(&d[at + 4]),
-                           length + 4);
+    const auto crc =
+        crc32(0, reinterpret_cast<const Bytef*>(&d[at + 4]), length + 4);
     if (crc != be32(at + 8 + length)) return "a bad CRC in " + type;
     if (type == "IEND" && length != 0) return "IEND has data";
     last = type;
@@ -77,9 +79,12 @@ TEST(PngWriter, WritesTwentyFourBitRgbThatReadsBackExactly) {
     std::size_t oneShotBytes;  // 0 forces the row-by-row compressor
   };
   const Case cases[] = {
-      {3, 2, false, kPngOneShotBytes}, {1, 1, false, kPngOneShotBytes},
-      {257, 31, false, kPngOneShotBytes}, {257, 31, true, kPngOneShotBytes},
-      {257, 31, true, 0}, {1, 300, true, 0},
+      {3, 2, false, kPngOneShotBytes},
+      {1, 1, false, kPngOneShotBytes},
+      {257, 31, false, kPngOneShotBytes},
+      {257, 31, true, kPngOneShotBytes},
+      {257, 31, true, 0},
+      {1, 300, true, 0},
       {640, 480, false, 0},
   };
   const std::string dir = TempDir();
@@ -148,8 +153,8 @@ TEST(PngWriter, FailureLeavesTheOldFileAndNoTemporary) {
   { std::ofstream(path) << "old"; }
   const ColorRef pixel = 0;
   std::string error;
-  EXPECT_FALSE(WritePng(dir + "/missing/x.png", PixelView::RowMajor(&pixel, 1, 1),
-                        &error));
+  EXPECT_FALSE(WritePng(dir + "/missing/x.png",
+                        PixelView::RowMajor(&pixel, 1, 1), &error));
   EXPECT_NE(error.find("missing/x.png"), std::string::npos);
   EXPECT_FALSE(WritePng(path, PixelView::RowMajor(&pixel, 0, 1), &error));
   std::ifstream in(path);

@@ -12,7 +12,8 @@ namespace mandeldive {
 namespace {
 
 struct Pair {
-  Pair(std::int32_t w, std::int32_t h, std::uint32_t inside, std::uint32_t escape)
+  Pair(std::int32_t w, std::int32_t h, std::uint32_t inside,
+       std::uint32_t escape)
       : fastSurface(w, h), literalSurface(w, h) {
     for (SaverEngine* e : {&fast, &literal}) {
       e->mandelbrotColor = inside;
@@ -62,9 +63,10 @@ TEST(RenderFrameFast, WholeDivesAndOddSizesMatchTheLiteralPass) {
     std::uint32_t inside, escape;
     std::int64_t second;
   } const dives[] = {
-      {160, 120, 8, 12, 5}, {97, 1030, 7, 13, 99}, {1, 1, 0, 0, 1}, {3, 700, 0, 14, 2},
-      {600, 2, 1, 7, 3},    {0, 50, 0, 0, 1},     {211, 0, 0, 0, 1},
-      {6, 4400, 8, 9, 4},  // columns longer than the pass's chunk of rows
+      {160, 120, 8, 12, 5}, {97, 1030, 7, 13, 99}, {1, 1, 0, 0, 1},
+      {3, 700, 0, 14, 2},   {600, 2, 1, 7, 3},     {0, 50, 0, 0, 1},
+      {211, 0, 0, 0, 1},    {6, 4400, 8, 9, 4},  // columns longer than the
+                                                 // pass's chunk of rows
   };
   for (const auto& d : dives) {
     SCOPED_TRACE(testing::Message() << d.w << "x" << d.h);
@@ -96,13 +98,17 @@ TEST(RenderFrameFast, WholeDivesAndOddSizesMatchTheLiteralPass) {
 // that moment: columns before it final, itself marked, the rest untouched.
 class WatchingSurface final : public DrawingSurface {
  public:
-  WatchingSurface(std::int32_t w, std::int32_t h, const std::vector<ColorRef>& final)
+  WatchingSurface(std::int32_t w, std::int32_t h,
+                  const std::vector<ColorRef>& final)
       : inner_(w, h), final_(final) {}
   Rect ClientRect() const override { return inner_.ClientRect(); }
   void AcquireContext() override { inner_.AcquireContext(); }
   void ReleaseContext() override { inner_.ReleaseContext(); }
-  void SetPixel(std::int32_t x, std::int32_t y, ColorRef c) override { inner_.SetPixel(x, y, c); }
-  void DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* c, std::int32_t n) override {
+  void SetPixel(std::int32_t x, std::int32_t y, ColorRef c) override {
+    inner_.SetPixel(x, y, c);
+  }
+  void DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* c,
+                  std::int32_t n) override {
     inner_.DrawColumn(x, top, c, n);
   }
   void MarkProgress(std::int32_t x, std::int32_t lastRow) override {
@@ -111,10 +117,12 @@ class WatchingSurface final : public DrawingSurface {
     for (std::int32_t y = 0; y < inner_.height(); ++y) {
       for (std::int32_t i = 0; i < inner_.width(); ++i) {
         const std::size_t at = static_cast<std::size_t>(y) * inner_.width() + i;
-        const ColorRef expected =
-            i < x ? final_[at] : i == x && y % 2 == 1 ? kYellow : kWhite;
+        const ColorRef expected = i < x                  ? final_[at]
+                                  : i == x && y % 2 == 1 ? kYellow
+                                                         : kWhite;
         if (inner_.Pixel(i, y) != expected) {
-          ADD_FAILURE() << "at the marks of column " << x << ", pixel " << i << "," << y;
+          ADD_FAILURE() << "at the marks of column " << x << ", pixel " << i
+                        << "," << y;
           return;
         }
       }
@@ -124,7 +132,8 @@ class WatchingSurface final : public DrawingSurface {
   void SelectFont(const FontDesc& f) override { inner_.SelectFont(f); }
   void DeselectFont() override { inner_.DeselectFont(); }
   std::int32_t TextWidth(const char* t) override { return inner_.TextWidth(t); }
-  void DrawText(std::int32_t x, std::int32_t y, const char* t, ColorRef c) override {
+  void DrawText(std::int32_t x, std::int32_t y, const char* t,
+                ColorRef c) override {
     inner_.DrawText(x, y, t, c);
   }
   const MemorySurface& inner() const { return inner_; }

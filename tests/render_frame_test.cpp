@@ -26,8 +26,12 @@ struct Rendered {
   }
   // The plane point of a pixel; the renderer's sums differ from this
   // product by a few ulps, which the margins of the facts absorb.
-  double X(std::int32_t i) const { return engine.originX + (i + 1) * engine.step; }
-  double Y(std::int32_t j) const { return engine.originY + (j + 1) * engine.step; }
+  double X(std::int32_t i) const {
+    return engine.originX + (i + 1) * engine.step;
+  }
+  double Y(std::int32_t j) const {
+    return engine.originY + (j + 1) * engine.step;
+  }
 
   MemorySurface surface;
   SaverEngine engine;
@@ -63,7 +67,8 @@ TEST(RenderFrame, CountsMatchTheInSetPixelsOfEachCell) {
   Rendered r(200, 150, /*White*/ 1, /*Black*/ 1);
   for (std::int32_t k = 0; k < kMaxCells; ++k) {
     const Rect& rect = r.engine.cells[k].rect;
-    if (rect.right >= 200 || rect.bottom >= 150) continue;  // edge is off-screen
+    if (rect.right >= 200 || rect.bottom >= 150)
+      continue;  // edge is off-screen
     std::int32_t white = 0;
     for (std::int32_t y = rect.top; y <= rect.bottom; ++y) {
       for (std::int32_t x = rect.left; x <= rect.right; ++x) {

@@ -1,9 +1,10 @@
 // The grid, the counting and the full view.
+#include "engine/saver_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "engine/saver_engine.h"
 #include "surface/memory_surface.h"
 
 namespace mandeldive {
@@ -131,11 +132,11 @@ struct ViewCase {
 };
 
 const ViewCase kViews[] = {
-    {800, 600, 4.0 / 800},    // 0.005 both ways; the tie goes to height
-    {1920, 1080, 3.0 / 1080}, // wide: the height decides
-    {600, 800, 4.0 / 600},    // tall: the width decides
+    {800, 600, 4.0 / 800},     // 0.005 both ways; the tie goes to height
+    {1920, 1080, 3.0 / 1080},  // wide: the height decides
+    {600, 800, 4.0 / 600},     // tall: the width decides
     {1, 1, 4.0},
-    {0, 600, 3.0 / 600},      // a side of zero constrains nothing
+    {0, 600, 3.0 / 600},  // a side of zero constrains nothing
     {800, 0, 4.0 / 800},
     {0, 0, 4.0},
 };

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/saver_random.h"
+
+#include <gtest/gtest.h>
 
 namespace mandeldive {
 namespace {

@@ -1,8 +1,8 @@
+#include "settings/scheme_buttons.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-
-#include "settings/scheme_buttons.h"
 
 namespace mandeldive {
 namespace {
@@ -18,7 +18,7 @@ TEST(SchemeButtons, FirstCheckedInSetButtonWinsFallingBackToSevenOrEight) {
     std::initializer_list<int> checked;
     std::uint32_t scheme;
   } const cases[] = {
-      {{0}, 0}, {{6}, 6}, {{7}, 7}, {{8}, 8}, {{}, 8},
+      {{0}, 0},    {{6}, 6},    {{7}, 7},    {{8}, 8},    {{}, 8},
       {{3, 5}, 3}, {{7, 8}, 7}, {{8, 2}, 2}, {{6, 7}, 6},
   };
   for (const auto& c : cases) {
@@ -33,8 +33,8 @@ TEST(SchemeButtons, LastCheckedEscapeButtonWinsOtherwiseTheLoadedValueStays) {
     std::initializer_list<int> checked;
     std::uint32_t loaded, scheme;
   } const cases[] = {
-      {{0}, 5, 0}, {{14}, 0, 14}, {{2, 9}, 0, 9}, {{}, 15, 15},
-      {{}, 3, 3},  {{}, 0xFFFFFFFF, 0xFFFFFFFF},
+      {{0}, 5, 0},  {{14}, 0, 14}, {{2, 9}, 0, 9},
+      {{}, 15, 15}, {{}, 3, 3},    {{}, 0xFFFFFFFF, 0xFFFFFFFF},
   };
   for (const auto& c : cases) {
     bool buttons[kEscapeSchemeCount];

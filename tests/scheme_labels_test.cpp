@@ -71,8 +71,9 @@ TEST(SchemeLabels, TheXscreensaverSettingsFile) {
     }();
     ASSERT_FALSE(select.empty());
     const std::string body = select[1];
-    EXPECT_EQ(All(body, std::string("_label=\"") + side.caption + ": ([^\"]*)\""),
-              side.labels);
+    EXPECT_EQ(
+        All(body, std::string("_label=\"") + side.caption + ": ([^\"]*)\""),
+        side.labels);
     // The first is the default, with no argument; then N for the N-th.
     const std::vector<std::string> numbers =
         All(body, std::string("arg-set=\"--") + side.option + " ([0-9]+)\"");
@@ -93,10 +94,10 @@ TEST(SchemeLabels, TheManPage) {
     const std::string range = "0.." + std::to_string(side.labels.size() - 1);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(
-        page, m, std::regex(std::string("\\\\-\\\\-") +
-                            std::regex_replace(side.option, std::regex("-"),
-                                               "\\\\-") +
-                            "[^:]*?" + range + ": ([^.]*)\\. Default")));
+        page, m,
+        std::regex(std::string("\\\\-\\\\-") +
+                   std::regex_replace(side.option, std::regex("-"), "\\\\-") +
+                   "[^:]*?" + range + ": ([^.]*)\\. Default")));
     std::vector<std::string> listed;
     std::stringstream items(m[1].str());
     for (std::string item; std::getline(items, item, ',');) {
@@ -117,8 +118,8 @@ TEST(SchemeLabels, TheSettingsDialog) {
   }
   for (const Side& side : Sides()) {
     SCOPED_TRACE(side.idc);
-    const std::string pattern = std::string("CONTROL \"([^\"]*)\", (") +
-                                side.idc + "[A-Z0-9_]+)";
+    const std::string pattern =
+        std::string("CONTROL \"([^\"]*)\", (") + side.idc + "[A-Z0-9_]+)";
     std::vector<std::string> labels;
     std::vector<int> numbers;
     const std::regex re(pattern);

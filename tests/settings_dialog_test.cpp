@@ -31,7 +31,8 @@ constexpr WORD kStaticAtom = 0x0082;
 // as its atom.
 WORD ClassAtom(const std::string& name) {
   std::string lower;
-  for (char ch : name) lower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+  for (char ch : name)
+    lower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
   if (lower == "button") return kButtonAtom;
   if (lower == "static") return kStaticAtom;
   return 0;
@@ -62,15 +63,18 @@ std::string Narrow(const WORD*& p) {
 }
 
 const WORD* Align(const WORD* p) {
-  return reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) & ~ULONG_PTR{3});
+  return reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) &
+                                       ~ULONG_PTR{3});
 }
 
 Template ReadTemplate() {
   Template t{};
-  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SETTINGS), RT_DIALOG);
+  HRSRC found =
+      FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SETTINGS), RT_DIALOG);
   EXPECT_NE(found, nullptr);
   if (found == nullptr) return t;
-  const auto* header = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, found)));
+  const auto* header = static_cast<const DLGTEMPLATE*>(
+      LockResource(LoadResource(nullptr, found)));
   t.style = header->style;
   t.cx = header->cx;
   t.cy = header->cy;
@@ -83,7 +87,8 @@ Template ReadTemplate() {
   for (WORD i = 0; i < header->cdit; ++i) {
     p = Align(p);
     const auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(p);
-    Control c{item->style, item->x, item->y, item->cx, item->cy, item->id, 0, {}};
+    Control c{item->style, item->x,  item->y, item->cx,
+              item->cy,    item->id, 0,       {}};
     p = reinterpret_cast<const WORD*>(item + 1);
     if (*p == 0xFFFF) {
       c.classAtom = p[1];
@@ -109,11 +114,16 @@ struct Row {
 
 std::vector<Row> ExpectedRows() {
   std::vector<Row> rows = {
-      {IDOK, kButtonAtom, BS_DEFPUSHBUTTON, "OK", 272, 7, 50, 14, true, true, false},
-      {IDCANCEL, kButtonAtom, BS_PUSHBUTTON, "Cancel", 272, 24, 50, 14, false, true, false},
-      {IDC_STATIC, kButtonAtom, BS_GROUPBOX, "Mandelbrot color", 179, 7, 83, 133, true, false, false},
-      {IDC_STATIC, kButtonAtom, BS_GROUPBOX, "Background color", 7, 7, 165, 133, true, false, false},
-      {IDC_STATIC, kStaticAtom, SS_LEFT, MANDELDIVE_CAPTION_LABEL, 267, 127, 55, 13, false, false, true},
+      {IDOK, kButtonAtom, BS_DEFPUSHBUTTON, "OK", 272, 7, 50, 14, true, true,
+       false},
+      {IDCANCEL, kButtonAtom, BS_PUSHBUTTON, "Cancel", 272, 24, 50, 14, false,
+       true, false},
+      {IDC_STATIC, kButtonAtom, BS_GROUPBOX, "Mandelbrot color", 179, 7, 83,
+       133, true, false, false},
+      {IDC_STATIC, kButtonAtom, BS_GROUPBOX, "Background color", 7, 7, 165, 133,
+       true, false, false},
+      {IDC_STATIC, kStaticAtom, SS_LEFT, MANDELDIVE_CAPTION_LABEL, 267, 127, 55,
+       13, false, false, true},
   };
   const short escapeY[] = {22, 35, 48, 61, 74, 87, 99, 111, 123};
   for (int i = 0; i < 15; ++i) {
@@ -121,20 +131,23 @@ std::vector<Row> ExpectedRows() {
     const short cx = left ? (i == 7 ? 72 : 48) : 63;
     rows.push_back({IDC_ESCAPE_FIRST + i, kButtonAtom, BS_AUTORADIOBUTTON,
                     kEscapeSchemes[i].label, static_cast<short>(left ? 17 : 92),
-                    left ? escapeY[i] : escapeY[i - 9], cx, 11, false, false, false});
+                    left ? escapeY[i] : escapeY[i - 9], cx, 11, false, false,
+                    false});
   }
   for (int i = 0; i < 9; ++i) {
     rows.push_back({IDC_INSIDE_FIRST + i, kButtonAtom, BS_AUTORADIOBUTTON,
                     kInsideSchemes[i].label, 191, escapeY[i],
-                    static_cast<short>(i >= 7 ? 61 : 48), 10, i == 0, false, false});
+                    static_cast<short>(i >= 7 ? 61 : 48), 10, i == 0, false,
+                    false});
   }
   return rows;
 }
 
 TEST(SettingsTemplate, EveryControlAsDesigned) {
   const Template t = ReadTemplate();
-  EXPECT_EQ(t.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU |
-                                        DS_MODALFRAME | DS_CENTER | DS_SETFONT));
+  EXPECT_EQ(t.style,
+            static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU |
+                               DS_MODALFRAME | DS_CENTER | DS_SETFONT));
   EXPECT_EQ(t.cx, 329);
   EXPECT_EQ(t.cy, 147);
   EXPECT_EQ(t.caption, "Settings");
@@ -178,7 +191,8 @@ BOOL CALLBACK FindSettings(HWND w, LPARAM out) {
 
 // The dialog of the given thread, once it is up; null after the deadline.
 HWND WaitForDialog(DWORD thread) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
     HWND found = nullptr;
     EnumThreadWindows(thread, FindSettings, reinterpret_cast<LPARAM>(&found));
@@ -201,9 +215,9 @@ INT_PTR RunDialog(const std::function<void(HWND)>& drive) {
     drive(dialog);
     if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
-  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr),
-                                         MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
-                                         SettingsDlgProc, 0);
+  const INT_PTR result =
+      DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+                      nullptr, SettingsDlgProc, 0);
   driver.join();
   EXPECT_TRUE(found) << "the dialog never showed";
   return result;
@@ -221,7 +235,9 @@ std::vector<int> CheckedButtons(HWND dialog) {
   return ids;
 }
 
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) {
+  SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 // A key as the keyboard sends it, to the control that has the focus.
 void Press(HWND dialog, WPARAM key) {
@@ -245,13 +261,16 @@ class SettingsDialog : public ::testing::Test {
   static void StoreBoth(DWORD inside, DWORD escape) {
     HKEY key = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key);
-    RegSetValueExA(key, kMandelbrotColorValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&inside), 4);
-    RegSetValueExA(key, kBackgroundColorValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&escape), 4);
+    RegSetValueExA(key, kMandelbrotColorValue, 0, REG_DWORD,
+                   reinterpret_cast<BYTE*>(&inside), 4);
+    RegSetValueExA(key, kBackgroundColorValue, 0, REG_DWORD,
+                   reinterpret_cast<BYTE*>(&escape), 4);
     RegCloseKey(key);
   }
   static bool KeyExists() {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
+      return false;
     RegCloseKey(key);
     return true;
   }
@@ -276,7 +295,9 @@ TEST_F(SettingsDialog, FreshPrefixOpensOnDefaultsAndOkWritesThem) {
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
     focus = info.hwndFocus;
     ok = GetDlgItem(dialog, IDOK);
-    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++controls;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr;
+         c = GetWindow(c, GW_HWNDNEXT))
+      ++controls;
     char text[64] = {};
     GetDlgItemTextA(dialog, IDC_ESCAPE_BLACK_WHITE, text, sizeof text);
     label = text;
@@ -322,7 +343,8 @@ TEST_F(SettingsDialog, ClickedChoicesAreStoredAndLoadedBack) {
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(before, (std::vector<int>{IDC_ESCAPE_FANTASTIC, IDC_INSIDE_RED}));
   // Auto radio buttons uncheck the rest of their own group only.
-  EXPECT_EQ(after, (std::vector<int>{IDC_ESCAPE_FUTURISTIC_2, IDC_INSIDE_RED_GREEN}));
+  EXPECT_EQ(after,
+            (std::vector<int>{IDC_ESCAPE_FUTURISTIC_2, IDC_INSIDE_RED_GREEN}));
   std::uint32_t inside, escape;
   Stored(&inside, &escape);
   EXPECT_EQ(inside, 7u);

@@ -1,11 +1,11 @@
 // The registry store on the real registry API (under Wine, in a throwaway
 // prefix of this test run's own).
+#include "settings/settings_store.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
-
-#include "settings/settings_store.h"
 
 namespace mandeldive {
 namespace {
@@ -15,19 +15,24 @@ class SettingsStore : public ::testing::Test {
   void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
   void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
 
-  static void Store(const char* name, DWORD type, const void* data, DWORD size) {
+  static void Store(const char* name, DWORD type, const void* data,
+                    DWORD size) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data),
+                             size),
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
   static bool Stored(const char* name, DWORD* type, DWORD* value) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
+      return false;
     DWORD size = sizeof *value;
     const bool ok = RegQueryValueExA(key, name, nullptr, type,
-                                     reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+                                     reinterpret_cast<BYTE*>(value),
+                                     &size) == ERROR_SUCCESS &&
                     size == 4;
     RegCloseKey(key);
     return ok;

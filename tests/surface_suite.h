@@ -37,7 +37,8 @@ class SurfaceSuite : public ::testing::Test {
   void Paint(ColorRef colour) {
     SurfaceContext context(surface());
     for (std::int32_t y = 0; y < kHeight; ++y) {
-      for (std::int32_t x = 0; x < kWidth; ++x) surface().SetPixel(x, y, colour);
+      for (std::int32_t x = 0; x < kWidth; ++x)
+        surface().SetPixel(x, y, colour);
     }
   }
   std::unique_ptr<SurfaceUnderTest> under_;
@@ -65,7 +66,8 @@ TYPED_TEST_P(SurfaceSuite, SetPixelShowsLow24BitsAndClips) {
     s.SetPixel(0, 0, 0x0000FF);
     s.SetPixel(23, 15, 0xFFFEDC29);  // a negative scheme value
     s.SetPixel(5, 7, 0x01123456);
-    for (auto [x, y] : {std::pair{-1, 0}, {24, 3}, {3, -1}, {3, 16}, {24, 16}}) {
+    for (auto [x, y] :
+         {std::pair{-1, 0}, {24, 3}, {3, -1}, {3, 16}, {24, 16}}) {
       s.SetPixel(x, y, 0x00FF00);
     }
   }
@@ -126,9 +128,9 @@ TYPED_TEST_P(SurfaceSuite, ProgressMarksTheOddRowsOnly) {
     for (std::int32_t y = 0; y < this->kHeight; ++y) {
       s.SetPixel(3, y, 0x100000 * y + 0x0203);  // a different colour a row
     }
-    s.MarkProgress(3, this->kHeight);   // the last row lies beyond the client
+    s.MarkProgress(3, this->kHeight);  // the last row lies beyond the client
     s.MarkProgress(5, 6);
-    s.MarkProgress(7, 0);               // nothing below row 1
+    s.MarkProgress(7, 0);  // nothing below row 1
     s.MarkProgress(-1, 10);
     s.MarkProgress(this->kWidth, 10);
   }
@@ -144,8 +146,8 @@ TYPED_TEST_P(SurfaceSuite, ProgressMarksTheOddRowsOnly) {
 
 TYPED_TEST_P(SurfaceSuite, TextIsMeasuredAndDrawnTransparently) {
   if (!this->under_->HasText()) GTEST_SKIP() << "this surface draws no text";
-  const FontDesc font = {12, 6, 0, 0, 100, false, false, false,
-                         1,  0, 0, 0, 0,   "Arial"};
+  const FontDesc font = {12,    6, 0, 0, 100, false, false,
+                         false, 1, 0, 0, 0,   0,     "Arial"};
   DrawingSurface& s = this->surface();
   this->Paint(0x000080);
   std::int32_t wide = 0, narrow = 0;

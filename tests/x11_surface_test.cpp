@@ -30,8 +30,8 @@ class X11Window final : public SurfaceUnderTest {
     XSetWindowAttributes a;
     a.background_pixel = WhitePixel(display_, DefaultScreen(display_));
     a.override_redirect = True;
-    window_ = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, w, h, 0,
-                            CopyFromParent, InputOutput, CopyFromParent,
+    window_ = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, w, h,
+                            0, CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWOverrideRedirect, &a);
     XMapWindow(display_, window_);
     for (int i = 0; i < 200; ++i) {  // bounded wait for the window to show
@@ -51,7 +51,8 @@ class X11Window final : public SurfaceUnderTest {
   DrawingSurface& surface() override { return *surface_; }
   ColorRef Pixel(std::int32_t x, std::int32_t y) override {
     XSync(display_, False);
-    XImage* image = XGetImage(display_, window_, x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display_, window_, x, y, 1, 1, AllPlanes, ZPixmap);
     const unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
     return MakeColour((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
@@ -65,7 +66,8 @@ class X11Window final : public SurfaceUnderTest {
 };
 
 struct X11Maker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w, std::int32_t h) {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
+                                                std::int32_t h) {
     return std::make_unique<X11Window>(w, h);
   }
 };
@@ -87,7 +89,8 @@ TEST(X11Surface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
   a.RenderFrameLiteral();
   int differing = 0;
   for (std::int32_t y = 0; y < 72; ++y) {
-    for (std::int32_t x = 0; x < 96; ++x) differing += fast.Pixel(x, y) != columns[y * 96 + x];
+    for (std::int32_t x = 0; x < 96; ++x)
+      differing += fast.Pixel(x, y) != columns[y * 96 + x];
   }
   EXPECT_EQ(differing, 0);
 }

@@ -49,11 +49,11 @@ int Run(const RenderOptions& options) {
   WebpAnimation animation;
   if (withAnimation &&
       (!animationFile.Open(options.animation, &error) ||
-       !animation.Start(options.width, options.height,
-                        static_cast<std::int32_t>(options.frameMs > 0
-                                                      ? options.frameMs
-                                                      : kTickIntervalMs),
-                        &error))) {
+       !animation.Start(
+           options.width, options.height,
+           static_cast<std::int32_t>(options.frameMs > 0 ? options.frameMs
+                                                         : kTickIntervalMs),
+           &error))) {
     return Fail(error);
   }
   auto failAfterStart = [&](const std::string& why) {
@@ -113,8 +113,7 @@ int main(int argc, char** argv) {
   RenderOptions options;
   std::string error;
   if (!ParseRenderArgs(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "mandeldive-render: %s (try --help)\n",
-                 error.c_str());
+    std::fprintf(stderr, "mandeldive-render: %s (try --help)\n", error.c_str());
     return kExitBadInput;
   }
   if (options.help) {

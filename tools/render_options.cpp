@@ -36,8 +36,7 @@ const OptionSpec kOptions[] = {
      "scheme of escaping points, " + SchemeRange(false) + " (default 0)"},
     {"ticks", "N",
      "animation ticks to run, 0.." + std::to_string(kMaxRenderTicks) +
-         " (default 1; a whole dive is " + std::to_string(kTicksPerDive) +
-         ")"},
+         " (default 1; a whole dive is " + std::to_string(kTicksPerDive) + ")"},
     {"time", "SECONDS", "clock the zoom step reads (default: now)"},
     {"frames", "DIR", "also write DIR/tick-01.png ... after each tick"},
     {"animation", "FILE.webp",
@@ -58,8 +57,7 @@ class RenderSink final : public OptionSink {
   RenderOptions o;
   bool haveOutput = false;
 
-  bool Take(std::size_t option, const char* text,
-            std::string* error) override {
+  bool Take(std::size_t option, const char* text, std::string* error) override {
     const std::string value = text != nullptr ? text : "";
     std::int64_t n = 0;
     switch (static_cast<Option>(option)) {
@@ -180,8 +178,8 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
       return false;
     }
     if (o.ticks * frameMs > kMaxAnimationMs) {
-      *error = "an animation lasts at most " +
-               std::to_string(kMaxAnimationMs) + " ms (ticks x frame time)";
+      *error = "an animation lasts at most " + std::to_string(kMaxAnimationMs) +
+               " ms (ticks x frame time)";
       return false;
     }
   }

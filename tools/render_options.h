@@ -29,8 +29,8 @@ struct RenderOptions {
   std::int64_t ticks = 1;
   bool fixedTime = false;
   std::int64_t time = 0;
-  std::string framesDir;  // empty: no frames
-  std::string animation;  // empty: no animated WebP
+  std::string framesDir;      // empty: no frames
+  std::string animation;      // empty: no animated WebP
   std::int64_t frameMs = -1;  // -1: the saver's tick interval
   std::string output;
   bool literal = false;  // the plain per-pixel pass, for comparison

@@ -180,9 +180,8 @@ void GdiSurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   if (lastRow < 1) return;
   if (!MakeBlitColumns()) {
     // Without the blit columns, a pixel at a time, as plainly defined.
-    const std::int32_t last = lastRow < ClientRect().bottom - 1
-                                  ? lastRow
-                                  : ClientRect().bottom - 1;
+    const std::int32_t last =
+        lastRow < ClientRect().bottom - 1 ? lastRow : ClientRect().bottom - 1;
     for (std::int32_t y = 1; y <= last; y += 2) {
       ::SetPixel(dc_, x, y, Gdi(kYellow));
     }

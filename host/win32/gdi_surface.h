@@ -28,8 +28,7 @@ class GdiSurface final : public DrawingSurface {
   // them (out of GDI memory), or always the fallback, for its tests.
   enum class Columns { kBlitWhenPossible, kFallbackOnly };
 
-  explicit GdiSurface(HWND window,
-                      Columns columns = Columns::kBlitWhenPossible)
+  explicit GdiSurface(HWND window, Columns columns = Columns::kBlitWhenPossible)
       : window_(window), fallbackOnly_(columns == Columns::kFallbackOnly) {}
 
   Rect ClientRect() const override;

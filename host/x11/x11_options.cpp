@@ -24,8 +24,7 @@ enum Option {
 const OptionSpec kOptions[] = {
     {"root", nullptr, "draw on $XSCREENSAVER_WINDOW, else the root window"},
     {"window", nullptr, "open its own 800x600 window (the default)"},
-    {"window-id", "ID",
-     "draw into the existing window ID (decimal or 0x hex)"},
+    {"window-id", "ID", "draw into the existing window ID (decimal or 0x hex)"},
     {"mandelbrot-color", "N",
      "scheme inside the set, " + SchemeRange(true) + " (default 0)"},
     {"background-color", "N",
@@ -44,8 +43,7 @@ class X11Sink final : public OptionSink {
  public:
   X11Options o;
 
-  bool Take(std::size_t option, const char* text,
-            std::string* error) override {
+  bool Take(std::size_t option, const char* text, std::string* error) override {
     const std::string value = text != nullptr ? text : "";
     switch (static_cast<Option>(option)) {
       case kRoot:

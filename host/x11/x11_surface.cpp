@@ -25,7 +25,8 @@ int ShiftOf(unsigned long mask) {
 
 }  // namespace
 
-X11Surface::X11Surface(Display* display, Window window) : display_(display), window_(window) {
+X11Surface::X11Surface(Display* display, Window window)
+    : display_(display), window_(window) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display_, window_, &attributes)) {
     problem_ = "the window does not exist";
@@ -46,7 +47,8 @@ X11Surface::X11Surface(Display* display, Window window) : display_(display), win
   blueShift_ = ShiftOf(visual_->blue_mask);
   columnBits_.assign(kColumnRows, 0);
   column_ = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
-                         reinterpret_cast<char*>(columnBits_.data()), 1, kColumnRows, 32, 4);
+                         reinterpret_cast<char*>(columnBits_.data()), 1,
+                         kColumnRows, 32, 4);
   if (column_ == nullptr || column_->bits_per_pixel != 32) {
     problem_ = "the window's pixels are not 32 bits wide in memory";
   }
@@ -68,11 +70,14 @@ unsigned long X11Surface::PixelOf(ColorRef colour) const {
 
 Rect X11Surface::ClientRect() const {
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display_, window_, &attributes)) return {0, 0, 0, 0};
+  if (!XGetWindowAttributes(display_, window_, &attributes))
+    return {0, 0, 0, 0};
   return {0, 0, attributes.width, attributes.height};
 }
 
-void X11Surface::AcquireContext() { gc_ = XCreateGC(display_, window_, 0, nullptr); }
+void X11Surface::AcquireContext() {
+  gc_ = XCreateGC(display_, window_, 0, nullptr);
+}
 
 void X11Surface::ReleaseContext() {
   XFreeGC(display_, gc_);
@@ -85,10 +90,11 @@ void X11Surface::SetPixel(std::int32_t x, std::int32_t y, ColorRef colour) {
   XDrawPoint(display_, window_, gc_, x, y);
 }
 
-void X11Surface::PutRun(std::int32_t x, std::int32_t top, const ColorRef* colours,
-                        std::int32_t count) {
+void X11Surface::PutRun(std::int32_t x, std::int32_t top,
+                        const ColorRef* colours, std::int32_t count) {
   for (std::int32_t done = 0; done < count; done += kColumnRows) {
-    const std::int32_t rows = count - done < kColumnRows ? count - done : kColumnRows;
+    const std::int32_t rows =
+        count - done < kColumnRows ? count - done : kColumnRows;
     for (std::int32_t i = 0; i < rows; ++i) {
       columnBits_[i] = static_cast<std::uint32_t>(PixelOf(colours[done + i]));
     }
@@ -96,8 +102,8 @@ void X11Surface::PutRun(std::int32_t x, std::int32_t top, const ColorRef* colour
   }
 }
 
-void X11Surface::DrawColumn(std::int32_t x, std::int32_t top, const ColorRef* colours,
-                            std::int32_t count) {
+void X11Surface::DrawColumn(std::int32_t x, std::int32_t top,
+                            const ColorRef* colours, std::int32_t count) {
   // Kept pixels split the column into runs; each run is one call.
   ForEachDrawnRun(colours, count, [&](std::int32_t start, std::int32_t length) {
     PutRun(x, top + start, colours + start, length);
@@ -131,14 +137,18 @@ void X11Surface::SelectFont(const FontDesc& font) {
   // First the face fontconfig gives for the family, to size it as GDI does;
   // then that face at that size, unsmoothed like GDI's default quality.
   FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(font.face));
-  if (font.weight > 0) FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font.weight));
+  FcPatternAddString(pattern, FC_FAMILY,
+                     reinterpret_cast<const FcChar8*>(font.face));
+  if (font.weight > 0)
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font.weight));
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, 12.0);
   FcPatternAddBool(pattern, FC_ANTIALIAS, FcFalse);
   FcPatternAddBool(pattern, FC_HINTING, FcTrue);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
-  XftFont* probe = match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
+  FcPattern* match =
+      XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
+  XftFont* probe =
+      match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
   if (probe != nullptr) {
     FT_Face face = XftLockFace(probe);
     const GdiFontScale scale = ScaleLikeGdi(face, font);
@@ -173,17 +183,21 @@ std::int32_t X11Surface::TextWidth(const char* text) {
   return extents.xOff;
 }
 
-void X11Surface::DrawText(std::int32_t x, std::int32_t y, const char* text, ColorRef colour) {
+void X11Surface::DrawText(std::int32_t x, std::int32_t y, const char* text,
+                          ColorRef colour) {
   if (font_ == nullptr || draw_ == nullptr) return;
   const ColorRef c = ShownColour(colour);
   const XRenderColor render = {static_cast<unsigned short>(RedOf(c) * 257),
                                static_cast<unsigned short>(GreenOf(c) * 257),
-                               static_cast<unsigned short>(BlueOf(c) * 257), 0xFFFF};
+                               static_cast<unsigned short>(BlueOf(c) * 257),
+                               0xFFFF};
   XftColor xftColour;
-  if (!XftColorAllocValue(display_, visual_, colormap_, &render, &xftColour)) return;
+  if (!XftColorAllocValue(display_, visual_, colormap_, &render, &xftColour))
+    return;
   // Text goes over the picture; nothing fills its background.
   XftDrawString8(draw_, &xftColour, font_, x, y + fontAscent_,
-                 reinterpret_cast<const FcChar8*>(text), static_cast<int>(std::strlen(text)));
+                 reinterpret_cast<const FcChar8*>(text),
+                 static_cast<int>(std::strlen(text)));
   XftColorFree(display_, visual_, colormap_, &xftColour);
 }
 

@@ -36,11 +36,13 @@ class X11Surface final : public DrawingSurface {
   void SelectFont(const FontDesc& font) override;
   void DeselectFont() override;
   std::int32_t TextWidth(const char* text) override;
-  void DrawText(std::int32_t x, std::int32_t y, const char* text, ColorRef colour) override;
+  void DrawText(std::int32_t x, std::int32_t y, const char* text,
+                ColorRef colour) override;
 
  private:
   unsigned long PixelOf(ColorRef colour) const;
-  void PutRun(std::int32_t x, std::int32_t top, const ColorRef* colours, std::int32_t count);
+  void PutRun(std::int32_t x, std::int32_t top, const ColorRef* colours,
+              std::int32_t count);
 
   Display* display_;
   Window window_;

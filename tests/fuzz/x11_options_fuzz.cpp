@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/option_words.h"
 #include "engine/colour_schemes.h"
 #include "host/x11/x11_options.h"
 #include "tests/fuzz/fuzz_args.h"
-#include "cli/option_words.h"
 
 namespace {
 

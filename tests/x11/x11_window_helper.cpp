@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
   attributes.override_redirect = True;
   Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
                                 static_cast<unsigned>(std::atoi(argv[1])),
-                                static_cast<unsigned>(std::atoi(argv[2])), 0, CopyFromParent,
-                                InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect,
-                                &attributes);
+                                static_cast<unsigned>(std::atoi(argv[2])), 0,
+                                CopyFromParent, InputOutput, CopyFromParent,
+                                CWBackPixel | CWOverrideRedirect, &attributes);
   XStoreName(display, window, "mandeldive test host");
   if (argc == 4) XSelectInput(display, window, ButtonPressMask);
   XMapWindow(display, window);
