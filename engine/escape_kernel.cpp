@@ -9,7 +9,7 @@ void EscapeKernelScalar(double x, const double* ys, std::int32_t count,
   for (std::int32_t k = 0; k < count; ++k) out[k] = EscapeIterate(x, ys[k]);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if MANDELDIVE_X86
 void EscapeKernelSse2(double x, const double* ys, std::int32_t count,
                       EscapeResult* out);
 void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
@@ -22,7 +22,7 @@ namespace {
 
 bool Always() { return true; }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if MANDELDIVE_X86
 bool HasAvx2() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2");
@@ -38,7 +38,7 @@ bool HasAvx512() {
 // SSE2 is the baseline every x86 build is compiled for.
 const EscapeKernel kKernels[] = {
     {"scalar", EscapeKernelScalar, Always},
-#if defined(__x86_64__) || defined(__i386__)
+#if MANDELDIVE_X86
     {"sse2", EscapeKernelSse2, Always},
     {"avx2", EscapeKernelAvx2, HasAvx2},
     {"avx512", EscapeKernelAvx512, HasAvx512},

@@ -32,7 +32,6 @@ void SaverEngine::RenderFrame() {
   double ys[kChunkRows];
   EscapeResult points[kChunkRows];
   ColorRef colours[kChunkRows];
-  std::int32_t insideBefore[kChunkRows + 1];
   const bool oneChunk = height + 1 <= kChunkRows;
   double x = originX;
   for (std::int32_t i = 0; i <= width; ++i) {

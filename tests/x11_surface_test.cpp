@@ -13,6 +13,7 @@
 #include <X11/Xutil.h>
 
 #include "host/x11/x11_surface.h"
+#include "surface/freetype_text.h"
 #undef None
 #undef Bool
 
@@ -41,7 +42,8 @@ class X11Window final : public SurfaceUnderTest {
       usleep(10000);
     }
     XSync(display_, False);
-    surface_ = std::make_unique<X11Surface>(display_, window_);
+    surface_ =
+        std::make_unique<X11Surface>(display_, window_, MakeFreeTypeText());
   }
   ~X11Window() override {
     surface_.reset();

@@ -24,6 +24,7 @@
 #include "engine/tick_timing.h"
 #include "host/x11/x11_options.h"
 #include "host/x11/x11_surface.h"
+#include "surface/freetype_text.h"
 
 namespace mandeldive {
 namespace {
@@ -174,7 +175,7 @@ int Run(const X11Options& options) {
   XSync(display, False);
   XSelectInput(display, window, mask | ButtonPressMask);
   XSync(display, False);
-  X11Surface surface(display, window);
+  X11Surface surface(display, window, MakeFreeTypeText());
   if (windowGone || !surface.problem().empty()) {
     std::fprintf(stderr, "mandeldive: window 0x%lx: %s\n",
                  static_cast<unsigned long>(window),

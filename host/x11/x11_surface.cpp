@@ -1,11 +1,10 @@
 #include "host/x11/x11_surface.h"
 
 #include <X11/Xutil.h>
-#include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cstring>
-
-#include "surface/gdi_font_scale.h"
+#include <utility>
 
 namespace mandeldive {
 
@@ -25,8 +24,9 @@ int ShiftOf(unsigned long mask) {
 
 }  // namespace
 
-X11Surface::X11Surface(Display* display, Window window)
-    : display_(display), window_(window) {
+X11Surface::X11Surface(Display* display, Window window,
+                       std::unique_ptr<TextRasteriser> text)
+    : display_(display), window_(window), text_(std::move(text)) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display_, window_, &attributes)) {
     problem_ = "the window does not exist";
@@ -134,71 +134,41 @@ void X11Surface::FrameRect(const Rect& r, ColorRef colour) {
 }
 
 void X11Surface::SelectFont(const FontDesc& font) {
-  // First the face fontconfig gives for the family, to size it as GDI does;
-  // then that face at that size, unsmoothed like GDI's default quality.
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY,
-                     reinterpret_cast<const FcChar8*>(font.face));
-  if (font.weight > 0)
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font.weight));
-  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, 12.0);
-  FcPatternAddBool(pattern, FC_ANTIALIAS, FcFalse);
-  FcPatternAddBool(pattern, FC_HINTING, FcTrue);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match =
-      XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
-  XftFont* probe =
-      match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
-  if (probe != nullptr) {
-    FT_Face face = XftLockFace(probe);
-    const GdiFontScale scale = ScaleLikeGdi(face, font);
-    fontAscent_ = scale.ascent;
-    XftUnlockFace(probe);
-    XftFontClose(display_, probe);
-    FcPatternDel(pattern, FC_PIXEL_SIZE);
-    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, scale.yPpem);
-    FcMatrix matrix;
-    FcMatrixInit(&matrix);
-    matrix.xx = scale.xPpem / scale.yPpem;
-    FcPatternAddMatrix(pattern, FC_MATRIX, &matrix);
-    match = XftFontMatch(display_, DefaultScreen(display_), pattern, &result);
-    font_ = match != nullptr ? XftFontOpenPattern(display_, match) : nullptr;
-  }
-  FcPatternDestroy(pattern);
-  draw_ = XftDrawCreate(display_, window_, visual_, colormap_);
+  fontOpen_ = text_ != nullptr && text_->Open(font);
 }
 
 void X11Surface::DeselectFont() {
-  if (draw_ != nullptr) XftDrawDestroy(draw_);
-  if (font_ != nullptr) XftFontClose(display_, font_);
-  draw_ = nullptr;
-  font_ = nullptr;
+  if (fontOpen_) text_->Close();
+  fontOpen_ = false;
 }
 
 std::int32_t X11Surface::TextWidth(const char* text) {
-  if (font_ == nullptr) return 0;
-  XGlyphInfo extents;
-  XftTextExtents8(display_, font_, reinterpret_cast<const FcChar8*>(text),
-                  static_cast<int>(std::strlen(text)), &extents);
-  return extents.xOff;
+  return fontOpen_ ? text_->Width(text) : 0;
+}
+
+void X11Surface::PlotTextPixel(void* self, std::int32_t x, std::int32_t y) {
+  auto* surface = static_cast<X11Surface*>(self);
+  // The server clips; only coordinates X cannot carry are left out.
+  if (x < -32768 || x > 32767 || y < -32768 || y > 32767) return;
+  surface->textPoints_.push_back(
+      {static_cast<short>(x), static_cast<short>(y)});
 }
 
 void X11Surface::DrawText(std::int32_t x, std::int32_t y, const char* text,
                           ColorRef colour) {
-  if (font_ == nullptr || draw_ == nullptr) return;
-  const ColorRef c = ShownColour(colour);
-  const XRenderColor render = {static_cast<unsigned short>(RedOf(c) * 257),
-                               static_cast<unsigned short>(GreenOf(c) * 257),
-                               static_cast<unsigned short>(BlueOf(c) * 257),
-                               0xFFFF};
-  XftColor xftColour;
-  if (!XftColorAllocValue(display_, visual_, colormap_, &render, &xftColour))
-    return;
-  // Text goes over the picture; nothing fills its background.
-  XftDrawString8(draw_, &xftColour, font_, x, y + fontAscent_,
-                 reinterpret_cast<const FcChar8*>(text),
-                 static_cast<int>(std::strlen(text)));
-  XftColorFree(display_, visual_, colormap_, &xftColour);
+  if (!fontOpen_) return;
+  // The renderer's own glyphs, as points over the picture; nothing fills
+  // the text's background.
+  textPoints_.clear();
+  text_->Draw(x, y, text, &X11Surface::PlotTextPixel, this);
+  XSetForeground(display_, gc_, PixelOf(colour));
+  // A request holds a bounded number of points.
+  constexpr std::size_t kPointsARequest = 16384;
+  for (std::size_t at = 0; at < textPoints_.size(); at += kPointsARequest) {
+    const std::size_t n = std::min(kPointsARequest, textPoints_.size() - at);
+    XDrawPoints(display_, window_, gc_, textPoints_.data() + at,
+                static_cast<int>(n), CoordModeOrigin);
+  }
 }
 
 }  // namespace mandeldive

@@ -1,23 +1,27 @@
 // The engine's drawing surface on an X window: columns go out as a one-pixel
-// wide XImage, progress marks as points, the caption through Xft with the
-// face the headless renderer uses. TrueColor visuals of depth 24 or 32 only.
+// wide XImage, progress marks as points, and the caption as the points the
+// headless renderer's FreeType text covers, so its glyphs are the same
+// pixels. TrueColor visuals of depth 24 or 32 only.
 #ifndef MANDELDIVE_HOST_X11_X11_SURFACE_H_
 #define MANDELDIVE_HOST_X11_X11_SURFACE_H_
 
-#include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/drawing_surface.h"
+#include "surface/text_rasteriser.h"
 
 namespace mandeldive {
 
 class X11Surface final : public DrawingSurface {
  public:
-  X11Surface(Display* display, Window window);
+  // Without a text rasteriser, texts measure 0 and draw nothing.
+  X11Surface(Display* display, Window window,
+             std::unique_ptr<TextRasteriser> text);
   ~X11Surface() override;
   X11Surface(const X11Surface&) = delete;
   X11Surface& operator=(const X11Surface&) = delete;
@@ -40,6 +44,7 @@ class X11Surface final : public DrawingSurface {
                 ColorRef colour) override;
 
  private:
+  static void PlotTextPixel(void* self, std::int32_t x, std::int32_t y);
   unsigned long PixelOf(ColorRef colour) const;
   void PutRun(std::int32_t x, std::int32_t top, const ColorRef* colours,
               std::int32_t count);
@@ -54,9 +59,9 @@ class X11Surface final : public DrawingSurface {
   GC gc_ = nullptr;
   std::vector<std::uint32_t> columnBits_;
   XImage* column_ = nullptr;
-  XftFont* font_ = nullptr;
-  XftDraw* draw_ = nullptr;
-  int fontAscent_ = 0;  // the cell's top to the baseline, as GDI puts it
+  std::unique_ptr<TextRasteriser> text_;
+  bool fontOpen_ = false;
+  std::vector<XPoint> textPoints_;
 };
 
 }  // namespace mandeldive
