@@ -48,6 +48,15 @@ bool ParseWholeNumber(const std::string& text, std::int64_t min,
   return true;
 }
 
+bool ReadNumberOption(const std::string& value, const char* what,
+                      const char* kind, std::int64_t min, std::int64_t max,
+                      std::int64_t* number, std::string* error) {
+  if (ParseWholeNumber(value, min, max, number)) return true;
+  *error = std::string(what) + " '" + Printable(value) + "' is not " + kind +
+           " in " + std::to_string(min) + ".." + std::to_string(max);
+  return false;
+}
+
 bool ParseHexNumber(const std::string& text, std::uint64_t max,
                     std::uint64_t* value) {
   std::uint64_t v = 0;

@@ -19,6 +19,13 @@ std::string Printable(const std::string& word);
 bool ParseWholeNumber(const std::string& text, std::int64_t min,
                       std::int64_t max, std::int64_t* value);
 
+// An option's whole number in min..max; otherwise false with
+// "<what> '<value>' is not <kind> in min..max" in *error, for example
+// "ticks 'x' is not a number in 0..1000000".
+bool ReadNumberOption(const std::string& value, const char* what,
+                      const char* kind, std::int64_t min, std::int64_t max,
+                      std::int64_t* number, std::string* error);
+
 // Reads hexadecimal digits only, in 0..max.
 bool ParseHexNumber(const std::string& text, std::uint64_t max,
                     std::uint64_t* value);

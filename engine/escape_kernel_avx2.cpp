@@ -60,14 +60,7 @@ struct Avx2Lanes {
 
 void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
                       EscapeResult* out) {
-  // Slots x vectors in flight, the fastest measured: as many vectors as
-  // the registers hold (more only spill); on 32-bit x86, which has eight
-  // vector registers, three in one slot.
-#if defined(__x86_64__)
-  simd::EscapeStream<Avx2Lanes, 2, 3>(x, ys, count, out);
-#else
-  simd::EscapeStream<Avx2Lanes, 1, 3>(x, ys, count, out);
-#endif
+  simd::EscapeKernelOf<Avx2Lanes, 2, 3>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

@@ -92,14 +92,7 @@ struct Avx512Lanes {
 
 void EscapeKernelAvx512(double x, const double* ys, std::int32_t count,
                         EscapeResult* out) {
-  // Slots x vectors in flight, the fastest measured: as many vectors as
-  // the registers hold (more only spill); on 32-bit x86, which has eight
-  // vector registers, three in one slot.
-#if defined(__x86_64__)
-  simd::EscapeStream<Avx512Lanes, 3, 2>(x, ys, count, out);
-#else
-  simd::EscapeStream<Avx512Lanes, 1, 3>(x, ys, count, out);
-#endif
+  simd::EscapeKernelOf<Avx512Lanes, 3, 2>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

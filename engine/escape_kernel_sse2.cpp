@@ -48,14 +48,7 @@ struct Sse2Lanes {
 
 void EscapeKernelSse2(double x, const double* ys, std::int32_t count,
                       EscapeResult* out) {
-  // Slots x vectors in flight, the fastest measured: as many vectors as
-  // the registers hold (more only spill); on 32-bit x86, which has eight
-  // vector registers, three in one slot.
-#if defined(__x86_64__)
-  simd::EscapeStream<Sse2Lanes, 2, 3>(x, ys, count, out);
-#else
-  simd::EscapeStream<Sse2Lanes, 1, 3>(x, ys, count, out);
-#endif
+  simd::EscapeKernelOf<Sse2Lanes, 2, 3>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

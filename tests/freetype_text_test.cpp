@@ -10,28 +10,13 @@
 namespace mandeldive {
 namespace {
 
-class TextMemory final : public SurfaceUnderTest {
- public:
+struct TextMemory final : MemoryUnderTest {
   TextMemory(std::int32_t w, std::int32_t h)
-      : surface_(w, h, MakeFreeTypeText()) {}
-  DrawingSurface& surface() override { return surface_; }
-  ColorRef Pixel(std::int32_t x, std::int32_t y) override {
-    return surface_.Pixel(x, y);
-  }
-  bool HasText() const override { return true; }
-
- private:
-  MemorySurface surface_;
+      : MemoryUnderTest(w, h, MakeFreeTypeText()) {}
 };
 
-struct TextMemoryMaker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
-                                                std::int32_t h) {
-    return std::make_unique<TextMemory>(w, h);
-  }
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(FreeTypeMemory, SurfaceSuite, TextMemoryMaker);
+INSTANTIATE_TYPED_TEST_SUITE_P(FreeTypeMemory, SurfaceSuite,
+                               MakerOf<TextMemory>);
 
 TEST(FreeTypeText, ArialResolvesToAMetricCompatibleFace) {
   // Arial's advances at a 12-pixel cell: 'W' is much wider than 'i', and a

@@ -7,27 +7,12 @@
 namespace mandeldive {
 namespace {
 
-class PlainMemory final : public SurfaceUnderTest {
- public:
-  PlainMemory(std::int32_t w, std::int32_t h) : surface_(w, h) {}
-  DrawingSurface& surface() override { return surface_; }
-  ColorRef Pixel(std::int32_t x, std::int32_t y) override {
-    return surface_.Pixel(x, y);
-  }
-  bool HasText() const override { return false; }
-
- private:
-  MemorySurface surface_;
+struct PlainMemory final : MemoryUnderTest {
+  PlainMemory(std::int32_t w, std::int32_t h)
+      : MemoryUnderTest(w, h, nullptr) {}
 };
 
-struct PlainMemoryMaker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
-                                                std::int32_t h) {
-    return std::make_unique<PlainMemory>(w, h);
-  }
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Memory, SurfaceSuite, PlainMemoryMaker);
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory, SurfaceSuite, MakerOf<PlainMemory>);
 
 TEST(MemorySurface, EmptyClientAreaTakesEveryCallQuietly) {
   MemorySurface surface(0, 0);

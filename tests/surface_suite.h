@@ -1,7 +1,8 @@
 // One suite for every drawing surface: each implementation joins it with a
 // Maker type and one INSTANTIATE_TYPED_TEST_SUITE_P line.
 //
-// A Maker has: static std::unique_ptr<SurfaceUnderTest> Make(w, h).
+// A Maker has: static std::unique_ptr<SurfaceUnderTest> Make(w, h);
+// MakerOf<Under> is one for any SurfaceUnderTest made from (w, h).
 #ifndef MANDELDIVE_TESTS_SURFACE_SUITE_H_
 #define MANDELDIVE_TESTS_SURFACE_SUITE_H_
 
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "engine/drawing_surface.h"
+#include "surface/memory_surface.h"
 
 namespace mandeldive {
 
@@ -24,6 +26,31 @@ class SurfaceUnderTest {
   virtual ColorRef Pixel(std::int32_t x, std::int32_t y) = 0;
   // Whether the surface can draw text at all.
   virtual bool HasText() const = 0;
+};
+
+template <typename Under>
+struct MakerOf {
+  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
+                                                std::int32_t h) {
+    return std::make_unique<Under>(w, h);
+  }
+};
+
+// The in-memory surface under the suite, with the text it is given.
+class MemoryUnderTest : public SurfaceUnderTest {
+ public:
+  MemoryUnderTest(std::int32_t w, std::int32_t h,
+                  std::unique_ptr<TextRasteriser> text)
+      : hasText_(text != nullptr), surface_(w, h, std::move(text)) {}
+  DrawingSurface& surface() override { return surface_; }
+  ColorRef Pixel(std::int32_t x, std::int32_t y) override {
+    return surface_.Pixel(x, y);
+  }
+  bool HasText() const override { return hasText_; }
+
+ private:
+  bool hasText_;
+  MemorySurface surface_;
 };
 
 template <typename Maker>

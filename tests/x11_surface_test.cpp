@@ -67,14 +67,7 @@ class X11Window final : public SurfaceUnderTest {
   std::unique_ptr<X11Surface> surface_;
 };
 
-struct X11Maker {
-  static std::unique_ptr<SurfaceUnderTest> Make(std::int32_t w,
-                                                std::int32_t h) {
-    return std::make_unique<X11Window>(w, h);
-  }
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(X11, SurfaceSuite, X11Maker);
+INSTANTIATE_TYPED_TEST_SUITE_P(X11, SurfaceSuite, MakerOf<X11Window>);
 
 TEST(X11Surface, ColumnWiseFrameEqualsThePixelByPixelFrame) {
   X11Window fast(96, 72);

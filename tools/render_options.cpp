@@ -73,12 +73,8 @@ class RenderSink final : public OptionSink {
       case kBackgroundColor:
         return ParseScheme(value, false, &o.backgroundColor, error);
       case kTicks:
-        if (!ParseWholeNumber(value, 0, kMaxRenderTicks, &o.ticks)) {
-          *error = "ticks '" + Printable(value) + "' is not a number in 0.." +
-                   std::to_string(kMaxRenderTicks);
-          return false;
-        }
-        return true;
+        return ReadNumberOption(value, "ticks", "a number", 0, kMaxRenderTicks,
+                                &o.ticks, error);
       case kTime:
         if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
           *error = "time '" + Printable(value) +
@@ -93,13 +89,8 @@ class RenderSink final : public OptionSink {
       case kAnimation:
         return NonEmpty(value, "animation file name", &o.animation, error);
       case kFrameMs:
-        if (!ParseWholeNumber(value, 1, kMaxFrameMs, &o.frameMs)) {
-          *error = "frame time '" + Printable(value) +
-                   "' is not a number of milliseconds in 1.." +
-                   std::to_string(kMaxFrameMs);
-          return false;
-        }
-        return true;
+        return ReadNumberOption(value, "frame time", "a number of milliseconds",
+                                1, kMaxFrameMs, &o.frameMs, error);
       case kLiteral:
         o.literal = true;
         return true;

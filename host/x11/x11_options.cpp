@@ -65,20 +65,11 @@ class X11Sink final : public OptionSink {
       case kBackgroundColor:
         return ParseScheme(value, false, &o.backgroundColor, error);
       case kDelay:
-        if (!ParseWholeNumber(value, 0, kMaxDelaySeconds, &o.delaySeconds)) {
-          *error = "delay '" + Printable(value) +
-                   "' is not a whole number of seconds in 0.." +
-                   std::to_string(kMaxDelaySeconds);
-          return false;
-        }
-        return true;
+        return ReadNumberOption(value, "delay", "a whole number of seconds", 0,
+                                kMaxDelaySeconds, &o.delaySeconds, error);
       case kTicks:
-        if (!ParseWholeNumber(value, 0, kMaxX11Ticks, &o.ticks)) {
-          *error = "ticks '" + Printable(value) + "' is not a number in 0.." +
-                   std::to_string(kMaxX11Ticks);
-          return false;
-        }
-        return true;
+        return ReadNumberOption(value, "ticks", "a number", 0, kMaxX11Ticks,
+                                &o.ticks, error);
       case kHelp:
         o.help = true;
         return true;

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # dialog_test.sh SAVER HELPER RENDER: the settings dialog, driven with the
 # real keyboard and mouse of the X display.
-SCR=$1
-HELPER=$2
-RENDER=$3
 . "$(dirname "$0")/lib.sh"
-[ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 t=$E2E_TMP
 
 press_in_settings() {  # press_in_settings KEY

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
 # fullscreen_test.sh SAVER HELPER RENDER: "/s" on an 800x600 screen.
-SCR=$1
-HELPER=$2
-RENDER=$3
 . "$(dirname "$0")/lib.sh"
-[ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 t=$E2E_TMP
 
 # Default schemes: the first picture, then the caption, then the buttons.

@@ -3,6 +3,11 @@
 # and helpers to start the saver, poll with deadlines, take screenshots and
 # read the registry. Every wait has a deadline.
 set -u
+# Every test is called as NAME_test.sh SAVER HELPER RENDER [...].
+SCR=$1
+HELPER=$2
+RENDER=$3
+[ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-e2e.XXXXXX")
 CHECK_TMP=$E2E_TMP
 here=$(dirname "${BASH_SOURCE[0]}")

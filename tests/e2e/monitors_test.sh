@@ -3,12 +3,8 @@
 # monitors (cmake/with-xorg-dummy LAYOUT): the 800x600 primary one shows the
 # dive, the 640x480 one beside it (right-of or left-of) is black all over,
 # and a click on it ends the saver.
-SCR=$1
-HELPER=$2
-RENDER=$3
 LAYOUT=$4
 . "$(dirname "$0")/lib.sh"
-[ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 t=$E2E_TMP
 
 # Where the two monitors are on the X screen, which starts at the leftmost.

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
 # preview_test.sh SAVER HELPER RENDER: "/p" inside a host window.
-SCR=$1
-HELPER=$2
-RENDER=$3
 . "$(dirname "$0")/lib.sh"
-[ -x "$RENDER" ] || { echo "no renderer at $RENDER: build the native preset first"; exit 1; }
 t=$E2E_TMP
 
 # Wine shows nothing that one process draws into a window of another (it
