@@ -1,9 +1,11 @@
 // The renderer's options: any command line is either refused with one line
-// or read into options that are all in range.
+// or read into options that are all in range, an animation within WebP's
+// limits included.
 #include <cstdint>
 #include <string>
 
 #include "engine/colour_schemes.h"
+#include "surface/webp_animation.h"
 #include "tests/fuzz/fuzz_args.h"
 #include "tools/render_options.h"
 
@@ -32,5 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     Broken("ticks", seen);
   if (options.fixedTime && options.time < 0) Broken("negative time", seen);
   if (options.output.empty()) Broken("accepted without an output", seen);
+  if (options.frameMs != -1 &&
+      (options.frameMs < 1 || options.frameMs > kMaxFrameMs)) {
+    Broken("frame time", seen);
+  }
+  if (!options.animation.empty()) {
+    const std::int64_t frameMs = options.frameMs > 0 ? options.frameMs : 5000;
+    if (options.width > kMaxWebpSide || options.height > kMaxWebpSide)
+      Broken("animation wider than WebP allows", seen);
+    if (options.ticks < 1) Broken("animation without a tick", seen);
+    if (options.ticks * frameMs > kMaxAnimationMs)
+      Broken("animation longer than WebP's timestamps", seen);
+  }
   return 0;
 }
