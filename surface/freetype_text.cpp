@@ -46,12 +46,23 @@ bool MatchFont(const FontDesc& font, std::string* file, int* index) {
 class FreeTypeText final : public TextRasteriser {
  public:
   ~FreeTypeText() override {
-    Close();
+    if (face_ != nullptr) FT_Done_Face(face_);
     if (library_ != nullptr) FT_Done_FreeType(library_);
   }
 
+  // The face of the last font opened stays loaded after Close, so a caption
+  // drawn at every cycle neither matches nor loads its font again: the same
+  // glyphs, no allocation after the first.
   bool Open(const FontDesc& font) override {
-    Close();
+    open_ = false;
+    const std::string key = KeyOf(font);
+    if (face_ != nullptr && key == key_) {
+      open_ = true;
+      return true;
+    }
+    if (face_ != nullptr) FT_Done_Face(face_);
+    face_ = nullptr;
+    key_.clear();
     if (library_ == nullptr && FT_Init_FreeType(&library_) != 0) {
       library_ = nullptr;
       return false;
@@ -66,21 +77,21 @@ class FreeTypeText final : public TextRasteriser {
     const GdiFontScale scale = ScaleLikeGdi(face_, font);
     if (FT_Set_Char_Size(face_, std::lround(scale.xPpem * 64),
                          std::lround(scale.yPpem * 64), 72, 72) != 0) {
-      Close();
+      FT_Done_Face(face_);
+      face_ = nullptr;
       return false;
     }
     ascentPixels_ = scale.ascent;
+    key_ = key;
+    open_ = true;
     return true;
   }
 
-  void Close() override {
-    if (face_ != nullptr) FT_Done_Face(face_);
-    face_ = nullptr;
-  }
+  void Close() override { open_ = false; }
 
   std::int32_t Width(const char* text) override {
     std::int32_t width = 0;
-    for (const char* p = text; face_ != nullptr && *p != '\0'; ++p) {
+    for (const char* p = text; open_ && *p != '\0'; ++p) {
       if (LoadGlyph(*p, false)) width += Advance();
     }
     return width;
@@ -89,7 +100,7 @@ class FreeTypeText final : public TextRasteriser {
   void Draw(std::int32_t x, std::int32_t y, const char* text, PlotFn plot,
             void* target) override {
     const std::int32_t baseline = y + ascentPixels_;
-    for (const char* p = text; face_ != nullptr && *p != '\0'; ++p) {
+    for (const char* p = text; open_ && *p != '\0'; ++p) {
       if (!LoadGlyph(*p, true)) continue;
       const FT_GlyphSlot slot = face_->glyph;
       const FT_Bitmap& bitmap = slot->bitmap;
@@ -120,8 +131,17 @@ class FreeTypeText final : public TextRasteriser {
     return static_cast<std::int32_t>((face_->glyph->advance.x + 32) >> 6);
   }
 
+  // Everything of a FontDesc that decides the face and its size.
+  static std::string KeyOf(const FontDesc& font) {
+    return std::string(font.face) + '/' + std::to_string(font.height) + '/' +
+           std::to_string(font.width) + '/' + std::to_string(font.weight) +
+           (font.italic ? "/i" : "/r");
+  }
+
   FT_Library library_ = nullptr;
   FT_Face face_ = nullptr;
+  std::string key_;  // the FontDesc face_ was loaded for
+  bool open_ = false;
   int ascentPixels_ = 0;
 };
 
