@@ -60,6 +60,10 @@ bool ReadOptions(int argc, const char* const* argv, const OptionSpec* specs,
     } else {
       while (index < count && specs[index].name[0] != found) ++index;
     }
+    if (index >= count) {  // not one of ours; getopt never returns those
+      *error = "unknown option '" + Printable(typed) + "'";
+      return false;
+    }
     if (!sink->Take(index, specs[index].value != nullptr ? optarg : nullptr,
                     error)) {
       return false;
