@@ -27,10 +27,22 @@ using SchemeColourFn = ColorRef (*)(const EscapeResult& point);
 using SchemeColumnFn = void (*)(const EscapeResult* points, std::int32_t count,
                                 bool inside, ColorRef* out);
 
+// A scheme whose colour is linear in the two channels:
+// zrTerm x Channel(zr) + ziTerm x Channel(zi) + constant. Flat schemes are
+// (0, 0, colour); every two-channel mix is one too. The fast pass colours
+// a column in one branch-free loop when both of a frame's schemes are.
+struct LinearColour {
+  bool linear;
+  ColorRef zrTerm;
+  ColorRef ziTerm;
+  ColorRef constant;
+};
+
 struct ColourScheme {
   const char* label;
   SchemeColourFn colour;
   SchemeColumnFn column;
+  LinearColour terms;  // linear false: the colour is not of that form
 };
 
 // trunc(v) toward zero as a 64-bit integer, keeping its low 32 bits. Values
@@ -128,6 +140,15 @@ ColorRef Mixed(P p) {
   return Mix(Channel(p.zr), Channel(p.zi));
 }
 
+// Every mix puts one channel or a constant in each byte of the colour, so
+// it is linear: Mix(r, i) = r x kZr + i x kZi + kConstant.
+template <ChannelMixFn Mix>
+struct MixTerms {
+  static constexpr ColorRef kConstant = Mix(0, 0);
+  static constexpr ColorRef kZr = Mix(1, 0) - kConstant;
+  static constexpr ColorRef kZi = Mix(0, 1) - kConstant;
+};
+
 // Its column form.
 template <ChannelMixFn Mix>
 void MixedColumn(const EscapeResult* points, std::int32_t count, bool inside,
@@ -140,36 +161,45 @@ void MixedColumn(const EscapeResult* points, std::int32_t count, bool inside,
 
 }  // namespace schemes
 
-// Table rows: the label and the colour function, with its column form.
+// Table rows: the label and the colour function, with its column form and,
+// for flat and mixed schemes, its linear terms.
 template <SchemeColourFn F>
 constexpr ColourScheme Scheme(const char* label) {
-  return {label, F, schemes::Column<F>};
+  return {label, F, schemes::Column<F>, {false, 0, 0, 0}};
+}
+template <SchemeColourFn F>
+constexpr ColourScheme FlatScheme(const char* label) {
+  return {label, F, schemes::Column<F>, {true, 0, 0, F(EscapeResult{})}};
 }
 template <ChannelMixFn Mix>
 constexpr ColourScheme MixedScheme(const char* label) {
-  return {label, schemes::Mixed<Mix>, schemes::MixedColumn<Mix>};
+  using Terms = schemes::MixTerms<Mix>;
+  return {label,
+          schemes::Mixed<Mix>,
+          schemes::MixedColumn<Mix>,
+          {true, Terms::kZr, Terms::kZi, Terms::kConstant}};
 }
 
 inline constexpr ColourScheme kInsideSchemes[] = {
-    Scheme<schemes::Flat0>("Black"),
-    Scheme<schemes::FlatWhite>("White"),
-    Scheme<schemes::FlatRed>("Red"),
-    Scheme<schemes::FlatGreen>("Green"),
-    Scheme<schemes::FlatBlue>("Blue"),
-    Scheme<schemes::FlatYellow>("Yellow"),
-    Scheme<schemes::FlatOrange>("Orange"),
+    FlatScheme<schemes::Flat0>("Black"),
+    FlatScheme<schemes::FlatWhite>("White"),
+    FlatScheme<schemes::FlatRed>("Red"),
+    FlatScheme<schemes::FlatGreen>("Green"),
+    FlatScheme<schemes::FlatBlue>("Blue"),
+    FlatScheme<schemes::FlatYellow>("Yellow"),
+    FlatScheme<schemes::FlatOrange>("Orange"),
     MixedScheme<schemes::RedGreen>("Red + green"),
     MixedScheme<schemes::GreenPurple>("Green + purple"),
 };
 
 inline constexpr ColourScheme kEscapeSchemes[] = {
-    Scheme<schemes::FlatWhite>("White"),
-    Scheme<schemes::Flat0>("Black"),
-    Scheme<schemes::FlatRed>("Red"),
-    Scheme<schemes::FlatGreen>("Green"),
-    Scheme<schemes::FlatBlue>("Blue"),
-    Scheme<schemes::FlatYellow>("Yellow"),
-    Scheme<schemes::FlatOrange>("Orange"),
+    FlatScheme<schemes::FlatWhite>("White"),
+    FlatScheme<schemes::Flat0>("Black"),
+    FlatScheme<schemes::FlatRed>("Red"),
+    FlatScheme<schemes::FlatGreen>("Green"),
+    FlatScheme<schemes::FlatBlue>("Blue"),
+    FlatScheme<schemes::FlatYellow>("Yellow"),
+    FlatScheme<schemes::FlatOrange>("Orange"),
     MixedScheme<schemes::BlackWhite>("Back + white"),
     MixedScheme<schemes::RedBlue>("Red + blue"),
     MixedScheme<schemes::GreenPurple>("Green + purple"),

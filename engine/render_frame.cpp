@@ -12,6 +12,27 @@ namespace {
 // nothing, and long columns still reach the screen in a few calls.
 constexpr std::int32_t kChunkRows = 2048;
 
+// colours[k] from the terms of points[k]'s side, terms[0] escaping and
+// terms[1] inside: the same values as the two schemes' colour functions,
+// without a branch on the side. Flat on both sides needs no channels.
+void ColourLinearly(const LinearColour (&terms)[2], const EscapeResult* points,
+                    std::int32_t count, ColorRef* colours) {
+  const bool flat = terms[0].zrTerm == 0 && terms[0].ziTerm == 0 &&
+                    terms[1].zrTerm == 0 && terms[1].ziTerm == 0;
+  if (flat) {
+    for (std::int32_t k = 0; k < count; ++k) {
+      colours[k] = terms[points[k].inside].constant;
+    }
+    return;
+  }
+  for (std::int32_t k = 0; k < count; ++k) {
+    const EscapeResult& p = points[k];
+    const LinearColour& t = terms[p.inside];
+    colours[k] =
+        Channel(p.zr) * t.zrTerm + Channel(p.zi) * t.ziTerm + t.constant;
+  }
+}
+
 }  // namespace
 
 // The same pass as RenderFrameLiteral, a column at a time: the progress
@@ -28,6 +49,12 @@ void SaverEngine::RenderFrame() {
   const ColourScheme* inside = InsideScheme(mandelbrotColor);
   const ColourScheme* escaped = EscapeScheme(backgroundColor);
   const EscapeKernelFn kernel = BestEscapeKernel().run;
+  // Both schemes linear in the channels: one loop colours both sides.
+  const bool linear = inside != nullptr && escaped != nullptr &&
+                      inside->terms.linear && escaped->terms.linear;
+  const LinearColour terms[2] = {
+      escaped != nullptr ? escaped->terms : LinearColour{},
+      inside != nullptr ? inside->terms : LinearColour{}};
 
   double ys[kChunkRows];
   EscapeResult points[kChunkRows];
@@ -51,13 +78,17 @@ void SaverEngine::RenderFrame() {
         }
       }
       kernel(x, ys, rowsHere, points);
-      // A scheme out of range keeps what is on screen.
-      if (inside == nullptr || escaped == nullptr) {
-        for (std::int32_t k = 0; k < rowsHere; ++k) colours[k] = kKeepPixel;
-      }
-      if (inside != nullptr) inside->column(points, rowsHere, true, colours);
-      if (escaped != nullptr) {
-        escaped->column(points, rowsHere, false, colours);
+      if (linear) {
+        ColourLinearly(terms, points, rowsHere, colours);
+      } else {
+        // A scheme out of range keeps what is on screen.
+        if (inside == nullptr || escaped == nullptr) {
+          for (std::int32_t k = 0; k < rowsHere; ++k) colours[k] = kKeepPixel;
+        }
+        if (inside != nullptr) inside->column(points, rowsHere, true, colours);
+        if (escaped != nullptr) {
+          escaped->column(points, rowsHere, false, colours);
+        }
       }
       // Each band of cell rows counts the in-set points of its rows here.
       const std::int32_t last = first + rowsHere - 1;

@@ -190,6 +190,16 @@ TEST(ColourSchemes, ColumnFormsEqualTheColourFunctions) {
   for (const auto& t : tables) {
     for (std::uint32_t i = 0; i < t.size; ++i) {
       const ColourScheme& scheme = t.table[i];
+      // A scheme that says it is linear in the channels is so, everywhere.
+      if (scheme.terms.linear) {
+        for (const EscapeResult& p : points) {
+          ASSERT_EQ(Channel(p.zr) * scheme.terms.zrTerm +
+                        Channel(p.zi) * scheme.terms.ziTerm +
+                        scheme.terms.constant,
+                    ShownColour(scheme.colour(p)))
+              << scheme.label << " as linear terms";
+        }
+      }
       for (bool inside : {false, true}) {
         std::vector<ColorRef> out(points.size(), kUntouched);
         scheme.column(points.data(), count, inside, out.data());

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "engine/colour_schemes.h"
 #include "engine/saver_engine.h"
 #include "surface/memory_surface.h"
 
@@ -44,8 +45,8 @@ struct Pair {
 };
 
 TEST(RenderFrameFast, EverySchemePairMatchesTheLiteralPass) {
-  for (std::uint32_t inside = 0; inside <= 9; ++inside) {
-    for (std::uint32_t escape = 0; escape <= 15; ++escape) {
+  for (std::uint32_t inside = 0; inside <= kInsideSchemeCount; ++inside) {
+    for (std::uint32_t escape = 0; escape <= kEscapeSchemeCount; ++escape) {
       SCOPED_TRACE(testing::Message() << inside << "/" << escape);
       Pair p(41, 29, inside, escape);
       p.SetView(-2.5, -1.5, 4.0 / 41);
