@@ -2,6 +2,10 @@
 #ifndef MANDELDIVE_RESOURCES_RESOURCE_H_
 #define MANDELDIVE_RESOURCES_RESOURCE_H_
 
+/* The program's icon: Explorer, the screen saver list and the installer
+   show the icon with the lowest id, and screen savers use 100. */
+#define ID_APP 100
+
 #define IDD_SETTINGS 101
 
 /* Escape schemes: IDC_ESCAPE_FIRST + scheme index. */

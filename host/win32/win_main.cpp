@@ -28,6 +28,7 @@ bool RegisterSaverClass(HINSTANCE instance) {
   windowClass.style = 0;
   windowClass.lpfnWndProc = SaverWndProc;
   windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(ID_APP));
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   windowClass.lpszClassName = kWindowClass;
