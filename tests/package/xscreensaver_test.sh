@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# xscreensaver_test.sh SAVER RENDER W H: Debian's xscreensaver daemon on
-# this display, configured here to run only mandeldive, activated with
-# xscreensaver-command, shows the dive. xscreensaver will not run hacks as
-# root, so when the test runs as root the daemon runs as nobody, with a home
-# and a copy of the saver of its own.
+# xscreensaver_test.sh DEB README RENDER W H: Debian's xscreensaver daemon on
+# this display runs the hack from the package, set up by nothing but the
+# README's ~/.xscreensaver recipe (below the daemon's quiet settings), and
+# shows the dive once activated with xscreensaver-command, without anyone
+# picking it. xscreensaver will not run hacks as root, so when the test
+# runs as root the daemon runs as nobody, with a home of its own.
 set -u
-RENDER=$2 W=$3 H=$4
+DEB=$1 README=$2 RENDER=$3 W=$4 H=$5
+[ -f "$DEB" ] || { echo "no package at $DEB: run scripts/package first"; exit 1; }
 t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-xss.XXXXXX")
 chmod 755 "$t"
-cp "$1" "$t/mandeldive"
-SAVER=$t/mandeldive
+dpkg-deb -x "$DEB" "$t/root"
+HACKS=$t/root/usr/libexec/xscreensaver
+SAVER=$HACKS/mandeldive
 as_user=()
 if [ "$(id -u)" = 0 ]; then
   chown nobody "$t"
@@ -18,6 +21,12 @@ fi
 export HOME=$t
 daemon=""
 trap '[ -n "$daemon" ] && kill $daemon 2>/dev/null; pkill -f "$SAVER" 2>/dev/null; rm -rf "$t"' EXIT
+recipe=$(awk '/^<!-- the xscreensaver recipe/ {on = 1; next}
+              /^<!-- end of the xscreensaver recipe/ {on = 0}
+              on && !/^```/' "$README")
+if ! printf '%s\n' "$recipe" | grep -q '^programs:'; then
+  echo "no xscreensaver recipe in $README"; echo "0 passed, 1 failed"; exit 1
+fi
 cat >"$HOME/.xscreensaver" <<CONFIG
 timeout:	0:30:00
 cycle:		0:00:00
@@ -26,13 +35,11 @@ fade:		False
 unfade:		False
 splash:		False
 dpmsEnabled:	False
-mode:		one
-selected:	0
-programs:	"Mandeldive"  $SAVER -root \n
+$recipe
 CONFIG
 [ "$(id -u)" = 0 ] && chown nobody "$HOME/.xscreensaver"
 "$RENDER" --size "${W}x$H" -o "$t/expected.png" >/dev/null
-"${as_user[@]}" env HOME="$HOME" DISPLAY="$DISPLAY" xscreensaver -no-splash >"$t/daemon.log" 2>&1 &
+"${as_user[@]}" env HOME="$HOME" DISPLAY="$DISPLAY" PATH="$HACKS:$PATH" xscreensaver -no-splash >"$t/daemon.log" 2>&1 &
 daemon=$!
 up=""
 for _ in $(seq 100); do   # up to 20 s for the daemon to answer
