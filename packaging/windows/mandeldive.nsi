@@ -1,6 +1,7 @@
 ; The Windows installer. scripts/package builds it with Debian's makensis:
 ;   makensis -DVERSION=1.1.0 -DSCR64=x64.scr -DSCR32=x86.scr -DICON=mandeldive.ico
-;            -DOUTFILE=mandeldive-1.1.0-setup.exe mandeldive.nsi
+;            -DSIDEBAR=sidebar.bmp -DOUTFILE=mandeldive-1.1.0-setup.exe mandeldive.nsi
+; (the sidebar is a 164x314 picture of the full view, in BMP).
 ;
 ; It puts the screen saver where Windows looks for screen savers, the system
 ; folder: the 64-bit one on 64-bit Windows, the 32-bit one on 32-bit Windows.
@@ -39,6 +40,7 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}, MIT License"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDEBAR}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "This installs the ${PRODUCT} screen saver, which dives into the Mandelbrot set, and makes it your screen saver.$\r$\n$\r$\nIt needs administrator rights: screen savers live in the Windows system folder.$\r$\n$\r$\nClick Install to go on."
 !define MUI_FINISHPAGE_RUN
