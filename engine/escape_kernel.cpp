@@ -17,6 +17,10 @@ void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
 void EscapeKernelAvx512(double x, const double* ys, std::int32_t count,
                         EscapeResult* out);
 #endif
+#if MANDELDIVE_AARCH64
+void EscapeKernelNeon(double x, const double* ys, std::int32_t count,
+                      EscapeResult* out);
+#endif
 
 namespace {
 
@@ -35,13 +39,17 @@ bool HasAvx512() {
 #endif
 
 // In rising order of speed; BestEscapeKernel takes the last one supported.
-// SSE2 is the baseline every x86 build is compiled for.
+// SSE2 is the baseline every x86 build is compiled for, NEON every aarch64
+// build.
 const EscapeKernel kKernels[] = {
     {"scalar", EscapeKernelScalar, Always},
 #if MANDELDIVE_X86
     {"sse2", EscapeKernelSse2, Always},
     {"avx2", EscapeKernelAvx2, HasAvx2},
     {"avx512", EscapeKernelAvx512, HasAvx512},
+#endif
+#if MANDELDIVE_AARCH64
+    {"neon", EscapeKernelNeon, Always},
 #endif
 };
 
