@@ -48,6 +48,11 @@ check "the literal pass draws the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 --literal -o '$dir/c.png' && cmp -s '$dir/a.png' '$dir/c.png'"
 check "--help exits 0" expect_exit 0 --help
 check "--help names the ticks of a dive" grep -q 'a whole dive is 23' "$dir/out"
+check "--version exits 0" expect_exit 0 --version
+check "--version names the release and the escape kernel" grep -Eqx \
+  'mandeldive-render [0-9]+\.[0-9]+\.[0-9]+ \(escape kernel: (scalar|sse2|avx2|avx512|neon)\)' "$dir/out"
+check "--help wins over --version" expect_exit 0 --version --help
+check "and shows the options" grep -q '^usage: ' "$dir/out"
 
 # --animation: one lossless frame per tick, each the tick's own picture,
 # shown for --frame-ms (WebP keeps centiseconds) or the saver's 5 s.

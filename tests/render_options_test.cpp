@@ -139,11 +139,24 @@ TEST(RenderOptions, UsageNamesTheTablesRanges) {
   }
 }
 
-TEST(RenderOptions, HelpNeedsNoOutput) {
-  RenderOptions o;
-  std::string error;
-  ASSERT_TRUE(Parse({"--help"}, &o, &error));
-  EXPECT_TRUE(o.help);
+TEST(RenderOptions, HelpAndVersionNeedNoOutput) {
+  struct {
+    std::vector<const char*> args;
+    bool help, version;
+  } const cases[] = {
+      {{"--help"}, true, false},
+      {{"--version"}, false, true},
+      {{"-version"}, false, true},
+      {{"--version", "--help"}, true, false},
+      {{"--size", "9x9", "--version"}, false, true},
+  };
+  for (const auto& c : cases) {
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse(c.args, &o, &error)) << c.args[0] << ": " << error;
+    EXPECT_EQ(o.help, c.help) << c.args[0];
+    EXPECT_EQ(o.version, c.version) << c.args[0];
+  }
 }
 
 }  // namespace

@@ -31,6 +31,25 @@ TEST(X11Options, BothDashSpellingsAndEveryTarget) {
   EXPECT_EQ(o.target, X11Target::Root);  // the last one says
 }
 
+TEST(X11Options, VersionUnlessHelp) {
+  struct {
+    std::vector<const char*> args;
+    bool help, version;
+  } const cases[] = {
+      {{"-version"}, false, true},
+      {{"--version", "-root"}, false, true},
+      {{"-help", "-version"}, true, false},
+      {{"-root"}, false, false},
+  };
+  for (const auto& c : cases) {
+    X11Options o;
+    std::string error;
+    ASSERT_TRUE(Parse(c.args, &o, &error)) << c.args[0] << ": " << error;
+    EXPECT_EQ(o.help, c.help) << c.args[0];
+    EXPECT_EQ(o.version, c.version) << c.args[0];
+  }
+}
+
 TEST(X11Options, BadInputNamesTheProblem) {
   const std::vector<std::vector<const char*>> bad = {
       {"-bogus"},

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/version_line.h"
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
@@ -118,6 +119,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(RenderUsage().c_str(), stdout);
+    return kExitOk;
+  }
+  if (options.version) {
+    std::fputs(VersionLine("mandeldive-render").c_str(), stdout);
     return kExitOk;
   }
   // A reader that goes away is a failed write, reported, not a silent end.

@@ -23,6 +23,7 @@ enum Option {
   kLiteral,
   kOutput,
   kHelp,
+  kVersion,
 };
 
 // In the order of Option.
@@ -50,6 +51,7 @@ const OptionSpec kOptions[] = {
     {"o", "FILE.png",
      "the picture after the last tick (- for standard output)"},
     {"help", nullptr, "show this and end"},
+    {"version", nullptr, "show the version and the escape kernel, and end"},
 };
 
 class RenderSink final : public OptionSink {
@@ -100,6 +102,9 @@ class RenderSink final : public OptionSink {
       case kHelp:
         o.help = true;
         return true;
+      case kVersion:
+        o.version = true;
+        return true;
     }
     return false;
   }
@@ -147,9 +152,10 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
   if (!ReadOptions(argc, argv, kOptions, std::size(kOptions), &sink, error)) {
     return false;
   }
-  if (sink.o.help) {
+  if (sink.o.help || sink.o.version) {
     *options = RenderOptions();
-    options->help = true;
+    options->help = sink.o.help;
+    options->version = sink.o.version && !sink.o.help;
     return true;
   }
   if (!sink.haveOutput) {

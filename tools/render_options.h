@@ -35,6 +35,7 @@ struct RenderOptions {
   std::string output;
   bool literal = false;  // the plain per-pixel pass, for comparison
   bool help = false;
+  bool version = false;  // --version, when not --help
 };
 
 // Reads argv[1..argc-1]. On bad input returns false with a one-line reason

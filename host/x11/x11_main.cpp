@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/version_line.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
 #include "host/x11/x11_options.h"
@@ -256,6 +257,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(X11Usage().c_str(), stdout);
+    return kX11ExitOk;
+  }
+  if (options.version) {
+    std::fputs(VersionLine("mandeldive").c_str(), stdout);
     return kX11ExitOk;
   }
   if (pipe(signalPipe) != 0) return kX11ExitNoDisplay;

@@ -18,6 +18,7 @@ enum Option {
   kDelay,
   kTicks,
   kHelp,
+  kVersion,
 };
 
 // In the order of Option.
@@ -37,6 +38,7 @@ const OptionSpec kOptions[] = {
      "end after N steps, 0.." + std::to_string(kMaxX11Ticks) +
          " (default: run on)"},
     {"help", nullptr, "show this and end"},
+    {"version", nullptr, "show the version and the escape kernel, and end"},
 };
 
 class X11Sink final : public OptionSink {
@@ -72,6 +74,9 @@ class X11Sink final : public OptionSink {
                                 &o.ticks, error);
       case kHelp:
         o.help = true;
+        return true;
+      case kVersion:
+        o.version = true;
         return true;
     }
     return false;
@@ -114,6 +119,7 @@ bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
     return false;
   }
   *options = sink.o;
+  if (options->help) options->version = false;
   return true;
 }
 

@@ -36,6 +36,7 @@ struct X11Options {
   std::int64_t delaySeconds = kDefaultDelaySeconds;
   std::int64_t ticks = -1;  // --ticks: end after this many; -1 runs on
   bool help = false;
+  bool version = false;  // --version, when not --help
 };
 
 // Reads argv[1..argc-1]; false with a one-line reason in *error.

@@ -33,6 +33,10 @@ start_helper() {  # start_helper W H [buttons]: sets helper and window
   window=$(cat "$t/helper")
 }
 
+version_line() { "$SAVER" --version 2>/dev/null; }
+check "--version names the release and the escape kernel" grep -Eqx \
+  'mandeldive [0-9]+\.[0-9]+\.[0-9]+ \(escape kernel: (scalar|sse2|avx2|avx512|neon)\)' <(version_line)
+
 # Its own 800x600 window: the renderer's picture; a left click ends it.
 "$RENDER" --size 800x600 -o "$t/own.png" >/dev/null
 start
