@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# deb_test.sh DEB VERSION: the Debian package, on a virtual X display of its
-# own. Its files are exactly the layout of Debian's xscreensaver hacks, its
-# control fields and desktop entry are right, lintian finds no error, and
-# the hack and the renderer unpacked from it draw the same picture.
+# deb_test.sh DEB VERSION ARCH [EMULATOR]: the Debian package for ARCH, on a
+# virtual X display of its own. Its files are exactly the layout of Debian's
+# xscreensaver hacks, its control fields and desktop entry are right, lintian
+# finds no error, and the hack and the renderer unpacked from it draw the
+# same picture; a foreign ARCH's programs run under EMULATOR.
 set -u
-DEB=$1 VERSION=$2
+DEB=$1 VERSION=$2 ARCH=$3
+emulator=("${@:4}")
 here=$(dirname "$0")
 CHECK_TMP=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-deb.XXXXXX")
 trap 'rm -rf "$CHECK_TMP"' EXIT
@@ -40,8 +42,9 @@ modes_ok() {
 check "owned by root, programs 0755, directories 0755" modes_ok
 
 field() { dpkg-deb -f "$DEB" "$1"; }
-check "named with the version" test "$(basename "$DEB")" = "mandeldive_${VERSION}_$(dpkg --print-architecture).deb"
+check "named with the version and $ARCH" test "$(basename "$DEB")" = "mandeldive_${VERSION}_$ARCH.deb"
 check "Version: $VERSION" test "$(field Version)" = "$VERSION"
+check "Architecture: $ARCH" test "$(field Architecture)" = "$ARCH"
 check "Section: x11" test "$(field Section)" = x11
 check "Recommends: xscreensaver" test "$(field Recommends)" = xscreensaver
 depends_from_shlibdeps() {
@@ -75,11 +78,17 @@ check "the changelog starts at $VERSION" \
 # The package's own hack and renderer, on this display.
 hack=$root/usr/libexec/xscreensaver/mandeldive
 render=$root/usr/bin/mandeldive-render
+machine=$(file -b "$render")
+case $ARCH in
+  amd64) check "the programs are x86-64" grep -q 'x86-64' <<<"$machine" ;;
+  arm64) check "the programs are aarch64" grep -q 'ARM aarch64' <<<"$machine" ;;
+esac
+check "and stripped" grep -q ', stripped' <<<"$machine"
 W=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
 H=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[2]}')
-"$render" --size "${W}x$H" --mandelbrot-color 7 --background-color 12 -o "$t/expected.png" >/dev/null
+"${emulator[@]}" "$render" --size "${W}x$H" --mandelbrot-color 7 --background-color 12 -o "$t/expected.png" >/dev/null
 check "the packaged renderer writes a picture" test -s "$t/expected.png"
-"$hack" -root --mandelbrot-color 7 --background-color 12 &
+"${emulator[@]}" "$hack" -root --mandelbrot-color 7 --background-color 12 &
 pid=$!
 check "the packaged hack's -root picture equals the packaged renderer's" \
   wait_until 30 screen_shows "$t/expected.png"
