@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     ExpectOneLine(error);
     return 0;
   }
-  if (options.help) return 0;
+  // --help and --version take nothing else, and --help wins.
+  if (options.help && options.version) Broken("both --help and --version", "");
+  if (options.help || options.version) return 0;
   const std::string seen =
       std::to_string(options.width) + "x" + std::to_string(options.height);
   if (options.width < 1 || options.width > kMaxRenderSide ||

@@ -57,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     ExpectOneLine(error);
     return 0;
   }
-  if (options.help) return 0;
+  // --help and --version take nothing else, and --help wins.
+  if (options.help && options.version) Broken("both --help and --version", "");
+  if (options.help || options.version) return 0;
   if (options.target == X11Target::WindowId &&
       (options.windowId == 0 || options.windowId > kMaxWindowId)) {
     Broken("window id out of range", std::to_string(options.windowId));
