@@ -32,6 +32,10 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 bool windowGone = false;
+// Our window once the dive runs: from then on its going away ends the
+// program at the very request that finds it gone, even in the middle of a
+// tick, which on a slow machine and a large window can take seconds.
+Window drawnWindow = None;
 const char* displayName = "";
 // Set only while the main loop waits in poll: a signal then wakes the loop,
 // which leaves without a word to the server. At any other time the program
@@ -70,8 +74,13 @@ int OnXIOError(Display*) {
 // A window that disappears under us ends the program instead of aborting
 // it; other errors (a button grab someone else holds) are not fatal either.
 int OnXError(Display*, XErrorEvent* event) {
-  if (event->error_code == BadWindow || event->error_code == BadDrawable)
+  if (event->error_code == BadWindow || event->error_code == BadDrawable) {
     windowGone = true;
+    // Nothing is left to draw on or to tidy: the server cleans up after
+    // a closed connection itself.
+    if (drawnWindow != None && event->resourceid == drawnWindow)
+      _exit(kX11ExitOk);
+  }
   return 0;
 }
 
@@ -204,6 +213,7 @@ int Run(const X11Options& options) {
   const auto interval = std::chrono::milliseconds(options.delaySeconds * 1000);
   auto nextTick = Clock::now() + std::chrono::milliseconds(kFirstTickDelayMs);
   std::int64_t ticks = 0;
+  drawnWindow = window;
   for (;;) {
     const Next next =
         HandleEvents(display, window, own, deleteWindow, engine.client);
@@ -238,6 +248,7 @@ int Run(const X11Options& options) {
     if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0)
       OnXIOError(display);
   }
+  drawnWindow = None;
   engine.Detach();
   if (own && !windowGone) XDestroyWindow(display, window);
   XCloseDisplay(display);

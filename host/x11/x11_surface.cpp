@@ -122,6 +122,10 @@ void X11Surface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
     }
   }
   if (n > 0) XDrawPoints(display_, window_, gc_, points, n, CoordModeOrigin);
+  // Once a column: sends what is queued and reads what the server has said
+  // so far, without waiting for it, so an error about the window (it was
+  // destroyed) reaches the error handler within a column, not a frame.
+  XEventsQueued(display_, QueuedAfterFlush);
 }
 
 void X11Surface::FrameRect(const Rect& r, ColorRef colour) {

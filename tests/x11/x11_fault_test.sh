@@ -92,14 +92,20 @@ for delay in 30 0; do
   stop_server
 done
 
-# Its window destroyed, while it waits and while it draws.
+# Its window destroyed, while it waits and while it draws: it ends within
+# a column, not at the end of the tick (which, with a large window on a
+# slow machine, can take seconds).
+has_drawn() {  # the helper's white window shows more than one colour
+  [ "$(xwd -root -silent | convert xwd:- -format '%k' info:)" -gt 1 ]
+}
 for delay in 30 0; do
-  start_server 800x600
-  "$HELPER" 800 600 >"$t/helper" &
+  start_server 1920x1080
+  "$HELPER" 1920 1080 >"$t/helper" &
   helper=$!
   wait_until 10 test -s "$t/helper"
   start -window-id "$(cat "$t/helper")" --delay "$delay"
-  sleep 1
+  wait_until 30 has_drawn
+  sleep 0.5
   kill "$helper"
   wait "$helper" 2>/dev/null
   helper=""
