@@ -27,7 +27,9 @@ fds() { ls "/proc/$pid/fd" 2>/dev/null | wc -l; }
 sleep 1
 base_rss=$(rss) base_fds=$(fds) last_rss=$base_rss last_fds=$base_fds max_rss=$base_rss samples=0
 for _ in $(seq 6000); do
-  r=$(rss) f=$(fds)
+  # The descriptors first: a process that ends between the two reads has
+  # no resident size either, and the sample is not taken.
+  f=$(fds) r=$(rss)
   [ -z "$r" ] && break
   last_rss=$r last_fds=$f samples=$((samples + 1))
   [ "$r" -gt "$max_rss" ] && max_rss=$r
