@@ -21,6 +21,10 @@ void EscapeKernelAvx512(double x, const double* ys, std::int32_t count,
 void EscapeKernelNeon(double x, const double* ys, std::int32_t count,
                       EscapeResult* out);
 #endif
+#if MANDELDIVE_WASM
+void EscapeKernelSimd128(double x, const double* ys, std::int32_t count,
+                         EscapeResult* out);
+#endif
 
 namespace {
 
@@ -40,7 +44,7 @@ bool HasAvx512() {
 
 // In rising order of speed; BestEscapeKernel takes the last one supported.
 // SSE2 is the baseline every x86 build is compiled for, NEON every aarch64
-// build.
+// build, simd128 the web build.
 const EscapeKernel kKernels[] = {
     {"scalar", EscapeKernelScalar, Always},
 #if MANDELDIVE_X86
@@ -50,6 +54,9 @@ const EscapeKernel kKernels[] = {
 #endif
 #if MANDELDIVE_AARCH64
     {"neon", EscapeKernelNeon, Always},
+#endif
+#if MANDELDIVE_WASM
+    {"simd128", EscapeKernelSimd128, Always},
 #endif
 };
 
