@@ -1,0 +1,119 @@
+// page_driver.js: the web page in Debian's Chromium, headless, for the
+// shell tests. Every wait has a deadline; the exit code is 0 when the page
+// did what was asked, 1 when it did not.
+//
+//   node page_driver.js fixed URL OUT.png
+//       Waits for the fixed mode to end. Prints "done" and writes a real
+//       screenshot of the canvas's W x H pixels, or prints "error: " and
+//       the page's message, with "canvas WxH" after it (what was drawn).
+//   node page_driver.js live URL DIR M B
+//       The saver: writes DIR/first.png (the first picture), chooses
+//       Mandelbrot colour M and background colour B in the settings, writes
+//       DIR/page.png (a screenshot of the page with its settings open),
+//       reloads, and writes DIR/reloaded.png (the first picture after the
+//       reload). Prints "kept" when the reloaded panel shows M and B.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const kChromium = process.env.MANDELDIVE_CHROMIUM || '/usr/bin/chromium';
+const kDeadlineMs = 120000;
+
+async function launch(profile) {
+  return puppeteer.launch({
+    executablePath: kChromium,
+    headless: true,
+    userDataDir: profile,
+    // Root in a container has no user namespaces for the sandbox.
+    args: ['--no-sandbox', '--disable-dev-shm-usage', '--no-first-run',
+           '--force-device-scale-factor=1'],
+    protocolTimeout: kDeadlineMs,
+  });
+}
+
+async function waitForState(page, states) {
+  await page.waitForFunction(
+      (wanted) => wanted.includes(document.documentElement.dataset.state),
+      {timeout: kDeadlineMs, polling: 50}, states);
+  return page.evaluate(() => document.documentElement.dataset.state);
+}
+
+async function fixed(page, url, out) {
+  await page.goto(url, {waitUntil: 'load', timeout: kDeadlineMs});
+  const state = await waitForState(page, ['done', 'error']);
+  const canvas = await page.evaluate(() => {
+    const c = document.getElementById('saver');
+    return {width: c.width, height: c.height,
+            message: document.getElementById('message').textContent};
+  });
+  if (state === 'error') {
+    console.log(`error: ${canvas.message} canvas ${canvas.width}x${canvas.height}`);
+    return true;
+  }
+  await page.screenshot({path: out, clip: {x: 0, y: 0, width: canvas.width,
+                                           height: canvas.height}});
+  console.log('done');
+  return true;
+}
+
+// The canvas's own pixels, as the page drew them, into a PNG file.
+async function saveCanvas(page, file) {
+  const url = await page.evaluate(
+      () => document.getElementById('saver').toDataURL('image/png'));
+  fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
+}
+
+async function firstPicture(page) {
+  await page.waitForFunction(
+      () => Number(document.documentElement.dataset.ticks || 0) >= 1,
+      {timeout: kDeadlineMs, polling: 50});
+}
+
+async function live(page, url, dir, mandelbrot, background) {
+  await page.goto(url, {waitUntil: 'load', timeout: kDeadlineMs});
+  await firstPicture(page);
+  await saveCanvas(page, path.join(dir, 'first.png'));
+  await page.click('#settings-button');
+  await page.click(`input[name="mandelbrot"][value="${mandelbrot}"]`);
+  await page.click(`input[name="background"][value="${background}"]`);
+  await page.screenshot({path: path.join(dir, 'page.png')});
+  await page.reload({waitUntil: 'load', timeout: kDeadlineMs});
+  await firstPicture(page);
+  await saveCanvas(page, path.join(dir, 'reloaded.png'));
+  const kept = await page.evaluate((m, b) =>
+      document.querySelector(`input[name="mandelbrot"][value="${m}"]`).checked &&
+      document.querySelector(`input[name="background"][value="${b}"]`).checked,
+      mandelbrot, background);
+  console.log(kept ? 'kept' : 'not kept');
+  return kept;
+}
+
+async function main() {
+  const [mode, url, out, ...rest] = process.argv.slice(2);
+  const profile = fs.mkdtempSync(path.join(process.env.TMPDIR || '/tmp', 'mandeldive-chromium.'));
+  const browser = await launch(profile);
+  let ok = false;
+  try {
+    const page = await browser.newPage();
+    page.on('pageerror', (error) => console.error(`page error: ${error.message}`));
+    if (mode === 'fixed') {
+      await page.setViewport({width: 1024, height: 768, deviceScaleFactor: 1});
+      ok = await fixed(page, url, out);
+    } else if (mode === 'live') {
+      await page.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
+      ok = await live(page, url, out, rest[0], rest[1]);
+    } else {
+      console.error(`page_driver.js: unknown mode '${mode}'`);
+    }
+  } finally {
+    await browser.close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  }
+  process.exit(ok ? 0 : 1);
+}
+
+main().catch((error) => {
+  console.error(`page_driver.js: ${error.message}`);
+  process.exit(1);
+});

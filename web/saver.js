@@ -1,0 +1,249 @@
+// The page: the dive on a canvas, drawn by the engine in a worker.
+//
+// Without parameters it is the saver: the canvas fills the window at
+// device pixels, a tick every 5 s, with the settings (two schemes) kept in
+// localStorage, a full screen mode that a mouse press leaves, and the
+// picture saved as PNG.
+//
+// With ?size=WxH&mandelbrot-color=M&background-color=B&ticks=N&time=T (any
+// of them) it is fixed: N ticks at once on a W x H canvas at the top left,
+// then documentElement.dataset.state = "done". The values are the
+// renderer's options with the renderer's ranges; a bad one shows its
+// reason in one line and draws nothing (state "error").
+'use strict';
+
+// The page's parameters, each the renderer's option of the same name.
+const kParameters = ['size', 'mandelbrot-color', 'background-color', 'ticks',
+                     'time'];
+// Where the settings live: the browser's counterpart of the saver's
+// registry values.
+const kStored = {mandelbrot: 'mandeldive.MandelbrotColor',
+                 background: 'mandeldive.BackgroundColor'};
+const kCaptionColour = '#ffff00';
+const kCaptionFont = '12px Arial, "Liberation Sans", Helvetica, sans-serif';
+
+const canvas = document.getElementById('saver');
+const context = canvas.getContext('2d', {alpha: false});
+const worker = new Worker('saver_worker.js');
+let caption = '';
+let labels = null;
+let newest = null;  // the newest picture the worker posted, not yet shown
+let shown = 0;      // pictures of whole ticks shown (live mode)
+
+function setState(state) {
+  document.documentElement.dataset.state = state;
+}
+
+function showMessage(text) {
+  const message = document.getElementById('message');
+  message.textContent = text;
+  message.hidden = false;
+}
+
+// A one-line reason on the page, and no picture.
+function fail(reason) {
+  canvas.width = 0;
+  canvas.height = 0;
+  showMessage(`mandeldive: ${reason}`);
+  setState('error');
+}
+
+function drawCaption(width, height) {
+  context.save();
+  context.fillStyle = kCaptionColour;
+  context.font = kCaptionFont;
+  context.textAlign = 'center';
+  context.textBaseline = 'bottom';
+  context.fillText(caption, width / 2, height - 1);
+  context.restore();
+}
+
+function show(frame) {
+  if (canvas.width !== frame.width || canvas.height !== frame.height) {
+    canvas.width = frame.width;
+    canvas.height = frame.height;
+  }
+  context.putImageData(new ImageData(frame.pixels, frame.width, frame.height),
+                       0, 0);
+  if (frame.captioned) drawCaption(frame.width, frame.height);
+}
+
+function everyAnimationFrame() {
+  if (newest !== null) {
+    const frame = newest;
+    newest = null;
+    show(frame);
+    if (!document.body.classList.contains('live')) {
+      if (frame.done) setState('done');
+    } else if (!frame.progress) {
+      document.documentElement.dataset.ticks = String(++shown);
+    }
+  }
+  requestAnimationFrame(everyAnimationFrame);
+}
+
+// The fixed mode's words for the worker, or a one-line reason why not.
+function fixedWords(params) {
+  const words = [];
+  for (const key of new Set(params.keys())) {
+    if (!kParameters.includes(key)) {
+      return {error: `unknown parameter '${key}' (known: ${kParameters.join(', ')})`};
+    }
+    if (params.getAll(key).length > 1) {
+      return {error: `parameter '${key}' is given more than once`};
+    }
+    words.push(`--${key}`, params.get(key));
+  }
+  if (words.some((word) => word.includes('\n'))) {
+    return {error: 'a parameter holds a line break'};
+  }
+  return {words: words.join('\n')};
+}
+
+function storedScheme(key, count) {
+  let text = null;
+  try {
+    text = localStorage.getItem(kStored[key]);
+  } catch (e) {
+    return 0;  // storage refused (private mode): the defaults
+  }
+  const value = Number(text);
+  return text !== null && Number.isInteger(value) && value >= 0 && value < count
+      ? value : 0;
+}
+
+function store(key, value) {
+  try {
+    localStorage.setItem(kStored[key], String(value));
+  } catch (e) {
+    // Not kept, but used for this visit all the same.
+  }
+}
+
+function schemes() {
+  return {mandelbrot: storedScheme('mandelbrot', labels.inside.length),
+          background: storedScheme('background', labels.escape.length)};
+}
+
+function buildSettings() {
+  const chosen = schemes();
+  const groups = [
+    {key: 'mandelbrot', element: 'mandelbrot-group', names: labels.inside},
+    {key: 'background', element: 'background-group', names: labels.escape},
+  ];
+  for (const group of groups) {
+    const fieldset = document.getElementById(group.element);
+    group.names.forEach((name, index) => {
+      const label = document.createElement('label');
+      const input = document.createElement('input');
+      input.type = 'radio';
+      input.name = group.key;
+      input.value = String(index);
+      input.checked = index === chosen[group.key];
+      input.addEventListener('change', () => {
+        store(group.key, index);
+        worker.postMessage(Object.assign({type: 'schemes'}, schemes()));
+      });
+      label.append(input, ' ', name);
+      fieldset.append(label);
+    });
+  }
+  const panel = document.getElementById('settings');
+  const button = document.getElementById('settings-button');
+  const toggle = (open) => {
+    panel.hidden = !open;
+    button.setAttribute('aria-expanded', String(open));
+  };
+  button.addEventListener('click', () => toggle(panel.hidden));
+  document.getElementById('settings-close').addEventListener('click',
+                                                             () => toggle(false));
+}
+
+function deviceSize() {
+  const ratio = window.devicePixelRatio || 1;
+  return {width: Math.max(1, Math.round(window.innerWidth * ratio)),
+          height: Math.max(1, Math.round(window.innerHeight * ratio))};
+}
+
+let liveSize = {width: 0, height: 0};
+function startLive() {
+  const size = deviceSize();
+  if (size.width === liveSize.width && size.height === liveSize.height) return;
+  liveSize = size;
+  worker.postMessage(Object.assign({type: 'live'}, size, schemes()));
+}
+
+function live() {
+  document.body.classList.add('live');
+  document.getElementById('toolbar').hidden = false;
+  buildSettings();
+  document.getElementById('fullscreen-button').addEventListener('click', () => {
+    document.documentElement.requestFullscreen().catch(() => {});
+  });
+  // In full screen a mouse button ends it, as a click ends the saver.
+  document.addEventListener('mousedown', () => {
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+  });
+  document.getElementById('save-button').addEventListener('click', () => {
+    canvas.toBlob((blob) => {
+      if (blob === null) return;
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(blob);
+      link.download = 'mandeldive.png';
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    }, 'image/png');
+  });
+  // A new size starts the dive again at it, from the full view, as the
+  // saver does when its window changes size.
+  let resizing = 0;
+  window.addEventListener('resize', () => {
+    clearTimeout(resizing);
+    resizing = setTimeout(startLive, 250);
+  });
+  setState('live');
+  startLive();
+}
+
+worker.onmessage = (event) => {
+  const message = event.data;
+  switch (message.type) {
+    case 'labels': {
+      labels = message;
+      caption = message.caption;
+      const params = new URLSearchParams(location.search);
+      if ([...params.keys()].length === 0) {
+        live();
+        break;
+      }
+      const fixed = fixedWords(params);
+      if (fixed.error !== undefined) {
+        fail(fixed.error);
+        break;
+      }
+      setState('rendering');
+      worker.postMessage({type: 'fixed', words: fixed.words});
+      break;
+    }
+    case 'error':
+      fail(message.message);
+      break;
+    case 'frame': {
+      const ratio = window.devicePixelRatio || 1;
+      if (!document.body.classList.contains('live')) {
+        // One canvas pixel to one device pixel.
+        canvas.style.width = `${message.width / ratio}px`;
+        canvas.style.height = `${message.height / ratio}px`;
+      }
+      newest = message;
+      break;
+    }
+  }
+};
+worker.onerror = (event) => {
+  fail(`the engine did not start (${event.message || 'no WebAssembly SIMD?'})`);
+};
+
+setState('loading');
+worker.postMessage({type: 'labels'});
+requestAnimationFrame(everyAnimationFrame);

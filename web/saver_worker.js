@@ -1,0 +1,134 @@
+// The page's worker: the engine (mandeldive.js, WebAssembly) runs here, so
+// a render pass never blocks the page. It posts pictures; the page shows
+// the newest on its next animation frame.
+//
+// In:  {type: 'labels'}
+//      {type: 'fixed', words}  the renderer's options, one word a line:
+//                              run all the ticks, then post the picture
+//      {type: 'live', width, height, mandelbrot, background}
+//                              the saver: a tick 10 ms from now, then one
+//                              5 s after the end of each
+//      {type: 'schemes', mandelbrot, background}  for the next render
+// Out: {type: 'labels', inside, escape, caption}
+//      {type: 'error', message}
+//      {type: 'frame', width, height, pixels, captioned, tick, done}
+'use strict';
+
+const kFirstTickMs = 10;
+const kTickIntervalMs = 5000;
+
+let engine = null;
+const queued = [];
+let timer = 0;
+let ticks = 0;
+let size = {width: 0, height: 0};
+let captioned = false;
+
+self.Module = {
+  onRuntimeInitialized() {
+    engine = self.Module;
+    for (const message of queued.splice(0)) handle(message);
+  },
+};
+importScripts('mandeldive.js');
+
+function withString(text, use) {
+  const bytes = engine.lengthBytesUTF8(text) + 1;
+  const at = engine._malloc(bytes);
+  try {
+    engine.stringToUTF8(text, at, bytes);
+    return use(at);
+  } finally {
+    engine._free(at);
+  }
+}
+
+function labels(group) {
+  const out = [];
+  for (let i = 0; ; ++i) {
+    const at = engine._mandeldive_scheme_label(group, i);
+    if (at === 0) return out;
+    out.push(engine.UTF8ToString(at));
+  }
+}
+
+// Posts the picture as it stands; its pixels are a copy, handed over.
+function post(extra) {
+  const at = engine._mandeldive_rgba();
+  const bytes = size.width * size.height * 4;
+  const pixels = new Uint8ClampedArray(engine.HEAPU8.buffer, at, bytes).slice();
+  self.postMessage(Object.assign({type: 'frame', width: size.width,
+                                  height: size.height, pixels, captioned,
+                                  tick: ticks},
+                                 extra),
+                   [pixels.buffer]);
+}
+
+// Called by the engine as a live render pass starts each column, at most
+// about once an animation frame.
+self.mandeldiveShowProgress = () => {
+  captioned = false;
+  post({done: false, progress: true});
+};
+
+function tick() {
+  const phase = engine._mandeldive_tick();
+  ++ticks;
+  // The caption stays on screen from its own tick until the next render.
+  captioned = phase !== 0;
+}
+
+function start(width, height, mandelbrot, background, fixedTime, seconds,
+               progress) {
+  clearTimeout(timer);
+  size = {width, height};
+  ticks = 0;
+  captioned = false;
+  engine._mandeldive_start(width, height, mandelbrot, background, fixedTime,
+                           seconds, progress);
+}
+
+function liveTick() {
+  tick();
+  post({done: false, progress: false});
+  timer = setTimeout(liveTick, kTickIntervalMs);
+}
+
+function handle(message) {
+  switch (message.type) {
+    case 'labels':
+      self.postMessage({type: 'labels', inside: labels(0), escape: labels(1),
+                        caption: engine.UTF8ToString(engine._mandeldive_caption())});
+      break;
+    case 'fixed': {
+      if (!withString(message.words, (at) => engine._mandeldive_parse(at))) {
+        self.postMessage({type: 'error',
+                          message: engine.UTF8ToString(engine._mandeldive_error())});
+        break;
+      }
+      const option = (i) => engine._mandeldive_option(i);
+      clearTimeout(timer);
+      size = {width: option(0), height: option(1)};
+      ticks = 0;
+      captioned = false;
+      engine._mandeldive_start_parsed();
+      const count = option(4);
+      for (let i = 0; i < count; ++i) tick();
+      post({done: true, progress: false});
+      break;
+    }
+    case 'live':
+      start(message.width, message.height, message.mandelbrot,
+            message.background, 0, 0, 1);
+      timer = setTimeout(liveTick, kFirstTickMs);
+      break;
+    case 'schemes':
+      engine._mandeldive_set_schemes(message.mandelbrot, message.background);
+      break;
+  }
+}
+
+self.onmessage = (event) => {
+  if (engine === null) queued.push(event.data);
+  else handle(event.data);
+};
