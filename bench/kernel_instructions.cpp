@@ -11,9 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_view.h"
 #include "engine/escape_kernel.h"
-#include "engine/saver_engine.h"
-#include "surface/memory_surface.h"
 
 int main(int argc, char** argv) {
   using namespace mandeldive;
@@ -39,32 +38,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kernel_instructions: no kernel %s here\n", argv[1]);
     return 2;
   }
-  // The view, worked out the same way by every run, kernel or none.
-  MemorySurface surface(width, height);
-  FixedClock clock(1700000000);
-  SaverEngine engine;
-  engine.clock = &clock;
-  engine.Attach(&surface);
-  engine.ResetView();
-  if (std::strcmp(argv[2], "deep") == 0) {
-    for (int tick = 0; tick < 100 && engine.zoomLevel < 5; ++tick)
-      engine.Tick();
-  }
-  const double step = engine.step;
-  std::vector<double> ys(height);
-  double y = engine.originY;
-  for (double& v : ys) v = (y += step);
-  std::vector<EscapeResult> column(height);
-  std::int64_t iterations = 0;
-  double x = engine.originX;
-  for (int i = 0; i < width; ++i) {
-    x += step;
-    if (chosen == nullptr) continue;
-    chosen->run(x, ys.data(), height, column.data());
-    for (const EscapeResult& r : column) {
-      iterations += r.inside ? kInsideCount - 1 : r.n;
-    }
-  }
+  const BenchView view =
+      MakeBenchView(std::strcmp(argv[2], "deep") == 0, width, height);
+  std::vector<EscapeResult> column;
+  const std::int64_t iterations = RunBenchView(view, chosen, &column);
   std::printf("%lld\n", static_cast<long long>(iterations));
   return 0;
 }
