@@ -42,6 +42,7 @@ gone() { ! kill -0 "$pid" 2>/dev/null; }
 rc=""
 ends_within_ms() {  # ends_within_ms MS: the saver ends in time; sets rc
   local deadline=$(($(now_ms) + $1))
+  rc="still running"
   while [ "$(now_ms)" -lt $deadline ]; do
     if gone; then
       wait "$pid"
@@ -96,7 +97,9 @@ done
 # a column, not at the end of the tick (which, with a large window on a
 # slow machine, can take seconds).
 has_drawn() {  # the helper's white window shows more than one colour
-  [ "$(xwd -root -silent | convert xwd:- -format '%k' info:)" -gt 1 ]
+  local colours
+  colours=$(xwd -id "$(cat "$t/helper")" -silent 2>/dev/null | convert xwd:- -format '%k' info: 2>/dev/null)
+  [ "${colours:-0}" -gt 1 ]
 }
 for delay in 30 0; do
   start_server 1920x1080
