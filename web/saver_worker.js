@@ -78,14 +78,12 @@ function tick() {
   captioned = phase !== 0;
 }
 
-function start(width, height, mandelbrot, background, fixedTime, seconds,
-               progress) {
+// Stops the live ticks and forgets the old dive's size and count.
+function restart(width, height) {
   clearTimeout(timer);
   size = {width, height};
   ticks = 0;
   captioned = false;
-  engine._mandeldive_start(width, height, mandelbrot, background, fixedTime,
-                           seconds, progress);
 }
 
 function liveTick() {
@@ -107,19 +105,17 @@ function handle(message) {
         break;
       }
       const option = (i) => engine._mandeldive_option(i);
-      clearTimeout(timer);
-      size = {width: option(0), height: option(1)};
-      ticks = 0;
-      captioned = false;
+      restart(option(0), option(1));
       engine._mandeldive_start_parsed();
-      const count = option(4);
+      const count = option(2);
       for (let i = 0; i < count; ++i) tick();
       post({done: true, progress: false});
       break;
     }
     case 'live':
-      start(message.width, message.height, message.mandelbrot,
-            message.background, 0, 0, 1);
+      restart(message.width, message.height);
+      engine._mandeldive_start_live(message.width, message.height,
+                                    message.mandelbrot, message.background);
       timer = setTimeout(liveTick, kFirstTickMs);
       break;
     case 'schemes':

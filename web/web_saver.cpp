@@ -52,12 +52,40 @@ std::vector<std::string> Lines(const char* text) {
   return words;
 }
 
-}  // namespace
-}  // namespace mandeldive
-
 // The worker's half of the live page: posts the picture so far while a
 // render pass is under way.
 EM_JS(void, mandeldive_show_progress, (), { self.mandeldiveShowProgress(); });
+
+// Called as the render pass starts each column; at most about one picture
+// an animation frame goes out.
+void OnColumn(void* context, std::int32_t) {
+  WebSaver* saver = static_cast<WebSaver*>(context);
+  if (!saver->showProgress) return;
+  const double now = emscripten_get_now();
+  if (now - saver->lastShown < 15.0) return;
+  saver->lastShown = now;
+  mandeldive_show_progress();
+}
+
+// A fresh dive on a white width x height surface, from the full view, its
+// zoom steps reading `clock` (null: the real one).
+void StartDive(std::int32_t width, std::int32_t height,
+               std::uint32_t mandelbrotColor, std::uint32_t backgroundColor,
+               const CalendarClock* clock, bool showProgress) {
+  WebSaver& saver = Saver();
+  saver.engine.Detach();
+  saver.surface = std::make_unique<MemorySurface>(width, height);
+  saver.engine.mandelbrotColor = mandelbrotColor;
+  saver.engine.backgroundColor = backgroundColor;
+  saver.engine.clock = clock != nullptr ? clock : &SystemClock();
+  saver.showProgress = showProgress;
+  saver.surface->SetColumnObserver(&OnColumn, &saver);
+  saver.rgba.assign(static_cast<std::size_t>(width) * height, 0);
+  saver.engine.Attach(saver.surface.get());
+}
+
+}  // namespace
+}  // namespace mandeldive
 
 extern "C" {
 
@@ -86,8 +114,7 @@ EMSCRIPTEN_KEEPALIVE const char* mandeldive_error() {
   return mandeldive::Saver().error.c_str();
 }
 
-// The parsed values, for the page: size, schemes, ticks, whether a time
-// was given.
+// The parsed values, for the worker: 0 width, 1 height, 2 ticks.
 EMSCRIPTEN_KEEPALIVE int mandeldive_option(int which) {
   const mandeldive::RenderOptions& o = mandeldive::Saver().options;
   switch (which) {
@@ -96,64 +123,31 @@ EMSCRIPTEN_KEEPALIVE int mandeldive_option(int which) {
     case 1:
       return o.height;
     case 2:
-      return static_cast<int>(o.mandelbrotColor);
-    case 3:
-      return static_cast<int>(o.backgroundColor);
-    case 4:
       return static_cast<int>(o.ticks);
-    case 5:
-      return o.fixedTime ? 1 : 0;
     default:
       return 0;
   }
 }
 
-// A fresh dive on a white width x height surface, from the full view. With
-// fixedTime the zoom steps read `seconds` as the renderer's --time does;
-// otherwise the real clock. Progress is posted during render passes when
-// showProgress is set.
-EMSCRIPTEN_KEEPALIVE void mandeldive_start(int width, int height,
-                                           int mandelbrotColor,
-                                           int backgroundColor, int fixedTime,
-                                           double seconds, int showProgress) {
+// The live saver: a fresh dive on a white width x height surface, from the
+// full view, on the real clock, posting its progress during render passes.
+EMSCRIPTEN_KEEPALIVE void mandeldive_start_live(int width, int height,
+                                                int mandelbrotColor,
+                                                int backgroundColor) {
   using namespace mandeldive;
-  WebSaver& saver = Saver();
-  saver.engine.Detach();
-  saver.surface = std::make_unique<MemorySurface>(width, height);
-  saver.clock =
-      std::make_unique<FixedClock>(static_cast<std::int64_t>(seconds));
-  saver.engine.mandelbrotColor = static_cast<std::uint32_t>(mandelbrotColor);
-  saver.engine.backgroundColor = static_cast<std::uint32_t>(backgroundColor);
-  saver.engine.clock =
-      fixedTime != 0 ? static_cast<const CalendarClock*>(saver.clock.get())
-                     : &SystemClock();
-  saver.showProgress = showProgress != 0;
-  saver.surface->SetColumnObserver(
-      [](void* context, std::int32_t) {
-        WebSaver* s = static_cast<WebSaver*>(context);
-        if (!s->showProgress) return;
-        // About one picture an animation frame is plenty.
-        const double now = emscripten_get_now();
-        if (now - s->lastShown < 15.0) return;
-        s->lastShown = now;
-        mandeldive_show_progress();
-      },
-      &saver);
-  saver.rgba.assign(static_cast<std::size_t>(width) * height, 0);
-  saver.engine.Attach(saver.surface.get());
+  StartDive(width, height, static_cast<std::uint32_t>(mandelbrotColor),
+            static_cast<std::uint32_t>(backgroundColor), nullptr, true);
 }
 
-// mandeldive_start with what mandeldive_parse read: its size, its schemes,
-// its --time when given, no progress.
+// The fixed picture: a fresh dive as mandeldive_parse read it, its size, its
+// schemes and its --time when given (else the real clock); no progress.
 EMSCRIPTEN_KEEPALIVE void mandeldive_start_parsed() {
-  const mandeldive::RenderOptions o = mandeldive::Saver().options;
-  mandeldive_start(o.width, o.height, static_cast<int>(o.mandelbrotColor),
-                   static_cast<int>(o.backgroundColor), o.fixedTime ? 1 : 0,
-                   static_cast<double>(o.time), 0);
-  // The exact seconds, past what a double holds exactly.
-  mandeldive::Saver().clock = std::make_unique<mandeldive::FixedClock>(o.time);
-  if (o.fixedTime)
-    mandeldive::Saver().engine.clock = mandeldive::Saver().clock.get();
+  using namespace mandeldive;
+  WebSaver& saver = Saver();
+  const RenderOptions& o = saver.options;
+  saver.clock = std::make_unique<FixedClock>(o.time);
+  StartDive(o.width, o.height, o.mandelbrotColor, o.backgroundColor,
+            o.fixedTime ? saver.clock.get() : nullptr, false);
 }
 
 // The schemes the next render pass draws with, as the saver takes new
