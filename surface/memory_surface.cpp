@@ -45,11 +45,14 @@ void MemorySurface::DrawColumn(std::int32_t x, std::int32_t top,
 
 void MemorySurface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   AssertDrawing();
+  if (x >= 0 && x < width_) {
+    const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
+    ColorRef* column = pixels_.data() + Index(x, 0);
+    for (std::int32_t y = 1; y <= end; y += 2) column[y] = kYellow;
+  }
+  // After the marks: an observer that looks sees the column as the pass
+  // starts on it.
   if (observer_ != nullptr) observer_(observerContext_, x);
-  if (x < 0 || x >= width_) return;
-  const std::int32_t end = std::min<std::int32_t>(lastRow, height_ - 1);
-  ColorRef* column = pixels_.data() + Index(x, 0);
-  for (std::int32_t y = 1; y <= end; y += 2) column[y] = kYellow;
 }
 
 std::vector<ColorRef> MemorySurface::pixels() const {

@@ -55,8 +55,9 @@ class MemorySurface final : public DrawingSurface {
   }
   void Fill(ColorRef colour);
 
-  // Called with x at every MarkProgress, that is, as the render pass starts
-  // each column: how a long render can tell how far it is.
+  // Called with x at every MarkProgress, once its marks are set, that is, as
+  // the render pass starts each column: how a long render can tell how far
+  // it is, and what the surface then shows.
   using ColumnObserver = void (*)(void* context, std::int32_t x);
   void SetColumnObserver(ColumnObserver observer, void* context) {
     observer_ = observer;

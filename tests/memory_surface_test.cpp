@@ -28,5 +28,31 @@ TEST(MemorySurface, EmptyClientAreaTakesEveryCallQuietly) {
   EXPECT_TRUE(surface.pixels().empty());
 }
 
+// A long render shows its progress from the observer (the web page posts
+// the picture from it), so the observer must see the column's marks set.
+TEST(MemorySurface, ColumnObserverSeesTheMarksOfItsColumn) {
+  MemorySurface surface(4, 6);
+  struct Seen {
+    MemorySurface* surface;
+    std::int32_t x = -1;
+    ColorRef marks[3] = {};
+  } seen{&surface};
+  surface.SetColumnObserver(
+      [](void* context, std::int32_t x) {
+        Seen* s = static_cast<Seen*>(context);
+        s->x = x;
+        if (x >= s->surface->width()) return;
+        for (int i = 0; i < 3; ++i)
+          s->marks[i] = s->surface->Pixel(x, 1 + 2 * i);
+      },
+      &seen);
+  SurfaceContext context(surface);
+  surface.MarkProgress(2, 5);
+  EXPECT_EQ(seen.x, 2);
+  for (const ColorRef mark : seen.marks) EXPECT_EQ(mark, kYellow);
+  surface.MarkProgress(7, 5);  // off the surface: observed all the same
+  EXPECT_EQ(seen.x, 7);
+}
+
 }  // namespace
 }  // namespace mandeldive
