@@ -27,7 +27,10 @@ const context = canvas.getContext('2d', {alpha: false});
 const worker = new Worker('saver_worker.js');
 let caption = '';
 let labels = null;
-let newest = null;  // the newest picture the worker posted, not yet shown
+// What the worker posted since the last animation frame, in order: at most
+// one whole picture (a newer one replaces it), then the bands of columns
+// drawn after it.
+let pending = [];
 let shown = 0;      // pictures of whole ticks shown (live mode)
 
 function setState(state) {
@@ -68,17 +71,28 @@ function show(frame) {
   if (frame.captioned) drawCaption(frame.width, frame.height);
 }
 
+// A band belongs to the picture on the canvas; one of another size is left
+// over from before a restart.
+function showBand(band) {
+  if (band.height !== canvas.height || band.x + band.width > canvas.width) return;
+  context.putImageData(new ImageData(band.pixels, band.width, band.height),
+                       band.x, 0);
+}
+
 function everyAnimationFrame() {
-  if (newest !== null) {
-    const frame = newest;
-    newest = null;
-    show(frame);
+  for (const message of pending) {
+    if (message.type === 'band') {
+      showBand(message);
+      continue;
+    }
+    show(message);
     if (!document.body.classList.contains('live')) {
-      if (frame.done) setState('done');
-    } else if (!frame.progress) {
+      if (message.done) setState('done');
+    } else {
       document.documentElement.dataset.ticks = String(++shown);
     }
   }
+  pending = [];
   requestAnimationFrame(everyAnimationFrame);
 }
 
@@ -166,11 +180,19 @@ function deviceSize() {
 }
 
 let liveSize = {width: 0, height: 0};
+let generation = 0;  // live starts; what an older one posts is dropped
 function startLive() {
   const size = deviceSize();
   if (size.width === liveSize.width && size.height === liveSize.height) return;
   liveSize = size;
-  worker.postMessage(Object.assign({type: 'live'}, size, schemes()));
+  // The surface starts white, and the first pass's columns land on it.
+  pending = [];
+  canvas.width = size.width;
+  canvas.height = size.height;
+  context.fillStyle = '#ffffff';
+  context.fillRect(0, 0, size.width, size.height);
+  ++generation;
+  worker.postMessage(Object.assign({type: 'live', generation}, size, schemes()));
 }
 
 function live() {
@@ -228,16 +250,19 @@ worker.onmessage = (event) => {
     case 'error':
       fail(message.message);
       break;
-    case 'frame': {
-      const ratio = window.devicePixelRatio || 1;
+    case 'band':
+      if (message.generation === generation) pending.push(message);
+      break;
+    case 'frame':
+      if (message.generation !== generation) break;
       if (!document.body.classList.contains('live')) {
         // One canvas pixel to one device pixel.
+        const ratio = window.devicePixelRatio || 1;
         canvas.style.width = `${message.width / ratio}px`;
         canvas.style.height = `${message.height / ratio}px`;
       }
-      newest = message;
+      pending = [message];
       break;
-    }
   }
 };
 worker.onerror = (event) => {

@@ -5,13 +5,14 @@
 // In:  {type: 'labels'}
 //      {type: 'fixed', words}  the renderer's options, one word a line:
 //                              run all the ticks, then post the picture
-//      {type: 'live', width, height, mandelbrot, background}
+//      {type: 'live', width, height, mandelbrot, background, generation}
 //                              the saver: a tick 10 ms from now, then one
 //                              5 s after the end of each
 //      {type: 'schemes', mandelbrot, background}  for the next render
 // Out: {type: 'labels', inside, escape, caption}
 //      {type: 'error', message}
 //      {type: 'frame', width, height, pixels, captioned, tick, done}
+//      {type: 'band', x, width, height, pixels}  columns x.. of a live pass
 'use strict';
 
 const kFirstTickMs = 10;
@@ -23,6 +24,7 @@ let timer = 0;
 let ticks = 0;
 let size = {width: 0, height: 0};
 let captioned = false;
+let generation = 0;  // the page's count of live starts, echoed back
 
 self.Module = {
   onRuntimeInitialized() {
@@ -52,23 +54,31 @@ function labels(group) {
   }
 }
 
-// Posts the picture as it stands; its pixels are a copy, handed over.
+// Posts the whole picture as it stands; its pixels are a copy, handed over.
 function post(extra) {
-  const at = engine._mandeldive_rgba();
-  const bytes = size.width * size.height * 4;
-  const pixels = new Uint8ClampedArray(engine.HEAPU8.buffer, at, bytes).slice();
+  const pixels = band(0, size.width);
   self.postMessage(Object.assign({type: 'frame', width: size.width,
                                   height: size.height, pixels, captioned,
-                                  tick: ticks},
+                                  tick: ticks, generation},
                                  extra),
                    [pixels.buffer]);
 }
 
-// Called by the engine as a live render pass starts each column, at most
-// about once an animation frame.
-self.mandeldiveShowProgress = () => {
+// A copy of columns x0..x1 - 1, as ImageData rows.
+function band(x0, x1) {
+  const at = engine._mandeldive_band(x0, x1);
+  const bytes = (x1 - x0) * size.height * 4;
+  return new Uint8ClampedArray(engine.HEAPU8.buffer, at, bytes).slice();
+}
+
+// Called by the engine during a live render pass, at most about once an
+// animation frame: the columns drawn since the last call and the one it
+// is on, with its progress marks.
+self.mandeldiveShowProgress = (x0, x1) => {
   captioned = false;
-  post({done: false, progress: true});
+  const pixels = band(x0, x1);
+  self.postMessage({type: 'band', x: x0, width: x1 - x0, height: size.height,
+                    pixels, generation}, [pixels.buffer]);
 };
 
 function tick() {
@@ -88,7 +98,7 @@ function restart(width, height) {
 
 function liveTick() {
   tick();
-  post({done: false, progress: false});
+  post({done: false});
   timer = setTimeout(liveTick, kTickIntervalMs);
 }
 
@@ -109,11 +119,12 @@ function handle(message) {
       engine._mandeldive_start_parsed();
       const count = option(2);
       for (let i = 0; i < count; ++i) tick();
-      post({done: true, progress: false});
+      post({done: true});
       break;
     }
     case 'live':
       restart(message.width, message.height);
+      generation = message.generation;
       engine._mandeldive_start_live(message.width, message.height,
                                     message.mandelbrot, message.background);
       timer = setTimeout(liveTick, kFirstTickMs);

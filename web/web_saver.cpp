@@ -29,6 +29,7 @@ struct WebSaver {
   std::vector<std::uint32_t> rgba;
   bool showProgress = false;
   double lastShown = 0.0;
+  std::int32_t sentColumns = 0;  // columns the live pass has posted
 };
 
 WebSaver& Saver() {
@@ -52,19 +53,23 @@ std::vector<std::string> Lines(const char* text) {
   return words;
 }
 
-// The worker's half of the live page: posts the picture so far while a
-// render pass is under way.
-EM_JS(void, mandeldive_show_progress, (), { self.mandeldiveShowProgress(); });
+// The worker's half of the live page: posts columns x0..x1 - 1 of the
+// picture (mandeldive_band) while a render pass is under way.
+EM_JS(void, mandeldive_show_progress, (int x0, int x1),
+      { self.mandeldiveShowProgress(x0, x1); });
 
-// Called as the render pass starts each column; at most about one picture
-// an animation frame goes out.
-void OnColumn(void* context, std::int32_t) {
+// Called as the render pass starts each column, its marks set. At most
+// about one post an animation frame goes out, with the columns finished
+// since the last one and the marked column itself, which its next post
+// sends again as drawn.
+void OnColumn(void* context, std::int32_t x) {
   WebSaver* saver = static_cast<WebSaver*>(context);
-  if (!saver->showProgress) return;
-  const double now = emscripten_get_now();
-  if (now - saver->lastShown < 15.0) return;
-  saver->lastShown = now;
-  mandeldive_show_progress();
+  if (!saver->showProgress || x >= saver->surface->width()) return;
+  if (emscripten_get_now() - saver->lastShown < 15.0) return;
+  if (saver->sentColumns > x) saver->sentColumns = 0;  // a new pass
+  mandeldive_show_progress(saver->sentColumns, x + 1);
+  saver->sentColumns = x;
+  saver->lastShown = emscripten_get_now();
 }
 
 // A fresh dive on a white width x height surface, from the full view, its
@@ -79,6 +84,7 @@ void StartDive(std::int32_t width, std::int32_t height,
   saver.engine.backgroundColor = backgroundColor;
   saver.engine.clock = clock != nullptr ? clock : &SystemClock();
   saver.showProgress = showProgress;
+  saver.sentColumns = 0;
   saver.surface->SetColumnObserver(&OnColumn, &saver);
   saver.rgba.assign(static_cast<std::size_t>(width) * height, 0);
   saver.engine.Attach(saver.surface.get());
@@ -168,17 +174,25 @@ EMSCRIPTEN_KEEPALIVE int mandeldive_tick() {
   return phase;
 }
 
-// The picture as it stands, row by row, 4 bytes a pixel in R, G, B, A
-// order, opaque: what a canvas's ImageData holds.
-EMSCRIPTEN_KEEPALIVE const std::uint32_t* mandeldive_rgba() {
+// Columns x0..x1 - 1 of the picture as it stands, row by row, 4 bytes a
+// pixel in R, G, B, A order, opaque: what a canvas's ImageData holds. The
+// surface keeps columns whole, so a band is read in strips of 16 columns,
+// each column's rows in order.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* mandeldive_band(int x0, int x1) {
   using namespace mandeldive;
   WebSaver& saver = Saver();
-  if (!saver.surface) return nullptr;
+  if (!saver.surface || x0 < 0 || x1 > saver.surface->width() || x0 >= x1)
+    return nullptr;
   const PixelView view = saver.surface->view();
+  const std::int32_t width = x1 - x0;
   std::uint32_t* out = saver.rgba.data();
-  for (std::int32_t y = 0; y < view.height; ++y) {
-    for (std::int32_t x = 0; x < view.width; ++x) {
-      *out++ = ShownColour(view.At(x, y)) | 0xFF000000u;
+  for (std::int32_t strip = x0; strip < x1; strip += 16) {
+    const std::int32_t end = strip + 16 < x1 ? strip + 16 : x1;
+    for (std::int32_t y = 0; y < view.height; ++y) {
+      std::uint32_t* row = out + static_cast<std::size_t>(y) * width - x0;
+      for (std::int32_t x = strip; x < end; ++x) {
+        row[x] = ShownColour(view.At(x, y)) | 0xFF000000u;
+      }
     }
   }
   return saver.rgba.data();

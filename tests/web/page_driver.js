@@ -11,7 +11,8 @@
 //       Mandelbrot colour M and background colour B in the settings, writes
 //       DIR/page.png (a screenshot of the page with its settings open),
 //       reloads, and writes DIR/reloaded.png (the first picture after the
-//       reload). Prints "kept" when the reloaded panel shows M and B.
+//       reload). Prints "kept" when the reloaded panel shows M and B, and
+//       how many bands of the first render pass showed its progress marks.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -70,9 +71,36 @@ async function firstPicture(page) {
       {timeout: kDeadlineMs, polling: 50});
 }
 
+// Counts, before the first whole picture, the bands of columns the worker
+// posts during the render pass whose last column shows the progress marks
+// (yellow at rows 1 and 3).
+async function watchBands(page) {
+  await page.evaluateOnNewDocument(() => {
+    window.markedBands = 0;
+    window.wholePictures = 0;
+    const PageWorker = window.Worker;
+    window.Worker = function(url) {
+      const worker = new PageWorker(url);
+      worker.addEventListener('message', (event) => {
+        const m = event.data;
+        if (m.type === 'frame') ++window.wholePictures;
+        if (m.type !== 'band' || window.wholePictures > 0) return;
+        const yellow = (y) => {
+          const i = 4 * (y * m.width + m.width - 1);
+          return m.pixels[i] === 255 && m.pixels[i + 1] === 255 && m.pixels[i + 2] === 0;
+        };
+        if (yellow(1) && yellow(3)) ++window.markedBands;
+      });
+      return worker;
+    };
+  });
+}
+
 async function live(page, url, dir, mandelbrot, background) {
+  await watchBands(page);
   await page.goto(url, {waitUntil: 'load', timeout: kDeadlineMs});
   await firstPicture(page);
+  const marked = await page.evaluate(() => window.markedBands);
   await saveCanvas(page, path.join(dir, 'first.png'));
   await page.click('#settings-button');
   await page.click(`input[name="mandelbrot"][value="${mandelbrot}"]`);
@@ -85,7 +113,7 @@ async function live(page, url, dir, mandelbrot, background) {
       document.querySelector(`input[name="mandelbrot"][value="${m}"]`).checked &&
       document.querySelector(`input[name="background"][value="${b}"]`).checked,
       mandelbrot, background);
-  console.log(kept ? 'kept' : 'not kept');
+  console.log(`${kept ? 'kept' : 'not kept'}, ${marked} marked bands`);
   return kept;
 }
 
