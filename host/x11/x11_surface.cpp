@@ -125,7 +125,13 @@ void X11Surface::MarkProgress(std::int32_t x, std::int32_t lastRow) {
   // Once a column: sends what is queued and reads what the server has said
   // so far, without waiting for it, so an error about the window (it was
   // destroyed) reaches the error handler within a column, not a frame.
-  XEventsQueued(display_, QueuedAfterFlush);
+  // XCheckIfEvent with a test that takes nothing reads even while events
+  // are queued, where XPending and XEventsQueued would not; what it reads
+  // stays queued for the main loop.
+  XEvent ignored;
+  XCheckIfEvent(
+      display_, &ignored,
+      [](Display*, XEvent*, XPointer) -> Bool { return False; }, nullptr);
 }
 
 void X11Surface::FrameRect(const Rect& r, ColorRef colour) {

@@ -96,18 +96,18 @@ done
 # Its window destroyed, while it waits and while it draws: it ends within
 # a column, not at the end of the tick (which, with a large window on a
 # slow machine, can take seconds).
-has_drawn() {  # the helper's white window shows more than one colour
-  local colours
-  colours=$(xwd -id "$(cat "$t/helper")" -silent 2>/dev/null | convert xwd:- -format '%k' info: 2>/dev/null)
-  [ "${colours:-0}" -gt 1 ]
+has_drawn() {  # the helper's white window shows the set in the saver's red
+  xwd -id "$(cat "$t/helper")" -silent 2>/dev/null |
+    convert xwd:- -unique-colors txt:- 2>/dev/null | grep -q '#FF0000'
 }
 for delay in 30 0; do
   start_server 1920x1080
   "$HELPER" 1920 1080 >"$t/helper" &
   helper=$!
   wait_until 10 test -s "$t/helper"
-  start -window-id "$(cat "$t/helper")" --delay "$delay"
-  wait_until 30 has_drawn
+  # Red inside the set: a colour nothing but the saver puts there.
+  start -window-id "$(cat "$t/helper")" --delay "$delay" --mandelbrot-color 2
+  check "window destroyed (delay $delay): the saver draws" wait_until 60 has_drawn
   sleep 0.5
   kill "$helper"
   wait "$helper" 2>/dev/null
