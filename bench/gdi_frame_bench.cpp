@@ -12,6 +12,7 @@
 #include "engine/saver_engine.h"
 #include "host/win32/gdi_surface.h"
 #include "surface/memory_surface.h"
+#include "tests/win32_test_window.h"
 
 namespace {
 
@@ -69,16 +70,8 @@ double DrawOnly(mandeldive::GdiSurface& surface,
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
-  WNDCLASSA c = {};
-  c.lpfnWndProc = Proc;
-  c.hInstance = GetModuleHandleA(nullptr);
-  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  c.lpszClassName = "GdiBench";
-  RegisterClassA(&c);
   HWND window =
-      CreateWindowExA(0, "GdiBench", "gdi bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                      1920, 1080, nullptr, nullptr, c.hInstance, nullptr);
-  UpdateWindow(window);
+      mandeldive::MakeTestWindow("GdiBench", Proc, WHITE_BRUSH, 1920, 1080);
   mandeldive::GdiSurface surface(window);
   mandeldive::SaverEngine engine;
   engine.mandelbrotColor = 7;

@@ -10,16 +10,16 @@
 
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
+#include "engine/tick_timing.h"
+#include "output/png_writer.h"
 #include "surface/freetype_text.h"
 #include "surface/memory_surface.h"
-#include "surface/png_writer.h"
 
 namespace mandeldive {
 namespace {
 
 constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
-constexpr std::int64_t kDiveTicks = 22;
 
 // The dive the bench script times through the renderer: schemes 8 and 10,
 // the clock fixed.
@@ -30,7 +30,7 @@ void RunDive(MemorySurface* surface) {
   engine.backgroundColor = 10;
   engine.clock = &clock;
   engine.Attach(surface);
-  for (std::int64_t tick = 0; tick < kDiveTicks; ++tick) engine.Tick();
+  for (std::int64_t tick = 0; tick < kTicksPerDive; ++tick) engine.Tick();
   engine.Detach();
 }
 

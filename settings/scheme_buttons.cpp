@@ -4,10 +4,13 @@ namespace mandeldive {
 
 std::uint32_t InsideSchemeFromButtons(
     const bool (&checked)[kInsideSchemeCount]) {
-  for (std::uint32_t i = 0; i < 7; ++i) {
+  // The last two schemes are the fallbacks: the one before last when its
+  // button is checked, otherwise the last.
+  constexpr std::uint32_t kLast = kInsideSchemeCount - 1;
+  for (std::uint32_t i = 0; i < kLast - 1; ++i) {
     if (checked[i]) return i;
   }
-  return checked[7] ? 7 : 8;
+  return checked[kLast - 1] ? kLast - 1 : kLast;
 }
 
 std::uint32_t EscapeSchemeFromButtons(const bool (&checked)[kEscapeSchemeCount],

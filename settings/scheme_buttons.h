@@ -9,8 +9,9 @@
 namespace mandeldive {
 
 // The in-set scheme from its buttons' checked states: the first checked of
-// 0..6 wins; otherwise 7 when button 7 is checked, and 8 in every other case,
-// also when none is checked.
+// all but the last two wins; otherwise the one before last when its button
+// is checked, and the last in every other case, also when none is checked
+// (with the nine schemes: 0..6, then 7, else 8).
 std::uint32_t InsideSchemeFromButtons(
     const bool (&checked)[kInsideSchemeCount]);
 

@@ -1,11 +1,22 @@
 #include "settings/settings_dlg_proc.h"
 
-#include "host/win32/program_engine.h"
+#include "engine/program_engine.h"
 #include "resource.h"
 #include "settings/scheme_buttons.h"
 #include "settings/settings_store.h"
 
 namespace mandeldive {
+
+// The dialog holds a button for every scheme, numbered from its group's
+// first identifier, and the two groups' numbers do not overlap.
+static_assert(IDC_ESCAPE_BLACK_SHADOW - IDC_ESCAPE_FIRST + 1 ==
+                  kEscapeSchemeCount,
+              "a radio button for every escape scheme");
+static_assert(IDC_INSIDE_GREEN_PURPLE - IDC_INSIDE_FIRST + 1 ==
+                  kInsideSchemeCount,
+              "a radio button for every in-set scheme");
+static_assert(IDC_ESCAPE_FIRST + kEscapeSchemeCount <= IDC_INSIDE_FIRST,
+              "the groups' identifiers do not overlap");
 
 namespace {
 

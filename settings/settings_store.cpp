@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/win32/program_engine.h"
+#include "engine/program_engine.h"
 #include "settings/stored_number.h"
 
 namespace mandeldive {

@@ -10,9 +10,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/program_engine.h"
 #include "host/win32/gdi_surface.h"
-#include "host/win32/program_engine.h"
 #include "host/win32/saver_wnd_proc.h"
+#include "tests/win32_test_window.h"
 
 namespace mandeldive {
 namespace {
@@ -60,17 +61,8 @@ void PumpMessages() {
 }
 
 HWND MakeSaverWindow() {
-  WNDCLASSA c = {};
-  c.lpfnWndProc = SaverWndProc;
-  c.hInstance = GetModuleHandleA(nullptr);
-  c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  c.lpszClassName = "SoakWndClass";
-  RegisterClassA(&c);
   HWND window =
-      CreateWindowExA(0, "SoakWndClass", "soak", WS_POPUP | WS_VISIBLE, 0, 0,
-                      240, 180, nullptr, nullptr, c.hInstance, nullptr);
-  UpdateWindow(window);
+      MakeTestWindow("SoakWndClass", SaverWndProc, WHITE_BRUSH, 240, 180);
   PumpMessages();
   return window;
 }

@@ -1,4 +1,4 @@
-#include "surface/png_writer.h"
+#include "output/png_writer.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

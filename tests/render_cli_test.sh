@@ -40,6 +40,10 @@ check "frames are written per tick" \
   expect_exit 0 --size 50x40 --ticks 3 --time 5 --frames "$dir/f/g" -o "$dir/last.png"
 check "three frames" test -f "$dir/f/g/tick-01.png" -a -f "$dir/f/g/tick-03.png" -a ! -e "$dir/f/g/tick-04.png"
 check "the last frame is the output" cmp -s "$dir/f/g/tick-03.png" "$dir/last.png"
+check "-o may name a file in the frames directory it makes" \
+  expect_exit 0 --size 20x15 --ticks 2 --frames "$dir/in/side" -o "$dir/in/side/last.png"
+check "which holds the frames and the output" \
+  cmp -s "$dir/in/side/tick-02.png" "$dir/in/side/last.png"
 check "zero ticks exits 0" expect_exit 0 --size 9x9 --ticks 0 -o "$dir/white.png"
 check "a fixed time repeats the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 -o '$dir/a.png' &&
@@ -75,6 +79,22 @@ check "an animation of no ticks is bad input" \
 check "an unwritable animation exits 1 before rendering" \
   expect_exit 1 --size 8x6 --animation "$dir/nowhere/a.webp" -o "$dir/a2.png"
 check "and writes no picture" test ! -e "$dir/a2.png"
+
+# A picture the process cannot have: one line, exit 1, and nothing left of
+# the files and directories the run made. Not under the sanitizers, whose
+# allocator ends the process itself, nor under qemu, which needs the
+# address space the limit takes.
+if [ -n "${MANDELDIVE_MEMORY_LIMIT_TEST:-}" ]; then
+  check "a picture too large for the memory exits 1" bash -c "
+    ulimit -v 600000; '$render' --size 16383x16383 --frames '$dir/oom/f' \
+      --animation '$dir/oom.webp' -o '$dir/oom.png' 2>'$dir/err'; [ \$? -eq 1 ]"
+  check "and says so in one line" bash -c "[ \$(wc -l <'$dir/err') -eq 1 ] &&
+    grep -q '^mandeldive-render: .*memory' '$dir/err'"
+  check "the picture itself, too" bash -c "
+    ulimit -v 600000; '$render' --size 16384x16384 -o '$dir/oom.png' 2>'$dir/err'
+    [ \$? -eq 1 ] && grep -qx 'mandeldive-render: not enough memory for a 16384x16384 picture' '$dir/err'"
+  check "leaving nothing behind" bash -c "! ls -A '$dir' | grep -q oom"
+fi
 
 # The progress line: on a terminal, once a run passes a second; never in a
 # file. script(1) gives the renderer a terminal.

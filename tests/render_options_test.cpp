@@ -1,4 +1,4 @@
-#include "tools/render_options.h"
+#include "cli/render_options.h"
 
 #include <gtest/gtest.h>
 
@@ -115,7 +115,7 @@ TEST(RenderOptions, AnimationAndItsFrameTime) {
   std::string error;
   ASSERT_TRUE(Parse({"-o", "a.png", "--animation", "d.webp"}, &o, &error));
   EXPECT_EQ(o.animation, "d.webp");
-  EXPECT_EQ(o.frameMs, -1);
+  EXPECT_EQ(o.frameMs, kTickIntervalMs);
   ASSERT_TRUE(Parse({"-o", "a.png", "--frame-ms", "250"}, &o, &error));
   EXPECT_EQ(o.frameMs, 250);
   for (const char* bad : {"0", "3600001", "1.5", ""}) {

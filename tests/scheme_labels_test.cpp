@@ -1,7 +1,8 @@
 // The scheme tables are the one source of the labels; every place that
 // repeats them for a user (xscreensaver's settings file, the man page, the
 // Windows dialog and its control ids) must name the same labels in the same
-// order.
+// order. Likewise the engine's tick schedule, where the docs and scripts
+// state it.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/colour_schemes.h"
+#include "engine/tick_timing.h"
 
 namespace mandeldive {
 namespace {
@@ -134,6 +136,38 @@ TEST(SchemeLabels, TheSettingsDialog) {
     const int first = ids[std::string(side.idc) + "FIRST"];
     for (std::size_t i = 0; i < numbers.size(); ++i) {
       EXPECT_EQ(numbers[i], first + static_cast<int>(i)) << labels[i];
+    }
+  }
+}
+
+// Text files cannot include the schedule, so each statement of it is found
+// here: a file, a pattern with one number, and the number it must be.
+TEST(TickSchedule, EveryPlaceThatStatesIt) {
+  const struct {
+    const char* file;
+    const char* pattern;
+    std::int64_t value;
+  } kStatements[] = {
+      {"host/x11/mandeldive.xml", "arg=\"--delay %\"[^>]*default=\"([0-9]+)\"",
+       kTickIntervalMs / 1000},
+      {"host/x11/mandeldive.6",
+       "step to the start of the next, [^ ]*\\s+Default ([0-9]+)\\.",
+       kTickIntervalMs / 1000},
+      {"tools/mandeldive-render.1", "a whole dive is ([0-9]+) ticks",
+       kTicksPerDive},
+      {"tools/mandeldive-render.1",
+       "each tick, 1 to [0-9]+ \\(default ([0-9]+)\\)", kTickIntervalMs},
+      {"scripts/run", "dive_ticks=([0-9]+)", kTicksPerDive},
+      {"scripts/make-docs", "--ticks ([0-9]+)", kTicksPerDive},
+      {"scripts/bench", "dive_ticks=([0-9]+)", kTicksPerDive},
+      {"README.md", "down eight pictures, is ([0-9]+) ticks", kTicksPerDive},
+  };
+  for (const auto& s : kStatements) {
+    SCOPED_TRACE(std::string(s.file) + ": " + s.pattern);
+    const std::vector<std::string> found = All(Read(s.file), s.pattern);
+    ASSERT_FALSE(found.empty());
+    for (const std::string& number : found) {
+      EXPECT_EQ(number, std::to_string(s.value));
     }
   }
 }

@@ -8,13 +8,14 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/caption_text.h"
 #include "engine/colour_schemes.h"
-#include "host/win32/program_engine.h"
+#include "engine/program_engine.h"
 #include "resource.h"
 #include "settings/settings_dlg_proc.h"
 #include "settings/settings_store.h"
@@ -126,15 +127,16 @@ std::vector<Row> ExpectedRows() {
        13, false, false, true},
   };
   const short escapeY[] = {22, 35, 48, 61, 74, 87, 99, 111, 123};
-  for (int i = 0; i < 15; ++i) {
-    const bool left = i < 9;
+  constexpr int kLeftRows = static_cast<int>(std::size(escapeY));
+  for (int i = 0; i < static_cast<int>(kEscapeSchemeCount); ++i) {
+    const bool left = i < kLeftRows;
     const short cx = left ? (i == 7 ? 72 : 48) : 63;
     rows.push_back({IDC_ESCAPE_FIRST + i, kButtonAtom, BS_AUTORADIOBUTTON,
                     kEscapeSchemes[i].label, static_cast<short>(left ? 17 : 92),
-                    left ? escapeY[i] : escapeY[i - 9], cx, 11, false, false,
-                    false});
+                    left ? escapeY[i] : escapeY[i - kLeftRows], cx, 11, false,
+                    false, false});
   }
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < static_cast<int>(kInsideSchemeCount); ++i) {
     rows.push_back({IDC_INSIDE_FIRST + i, kButtonAtom, BS_AUTORADIOBUTTON,
                     kInsideSchemes[i].label, 191, escapeY[i],
                     static_cast<short>(i >= 7 ? 61 : 48), 10, i == 0, false,
@@ -316,7 +318,7 @@ TEST_F(SettingsDialog, FreshPrefixOpensOnDefaultsAndOkWritesThem) {
 }
 
 TEST_F(SettingsDialog, OutOfRangeValuesCheckNothingAndOkWritesEightAndThem) {
-  StoreBoth(9, 15);
+  StoreBoth(kInsideSchemeCount, kEscapeSchemeCount);
   std::vector<int> checked = {-1};
   const INT_PTR result = RunDialog([&](HWND dialog) {
     checked = CheckedButtons(dialog);
@@ -326,8 +328,8 @@ TEST_F(SettingsDialog, OutOfRangeValuesCheckNothingAndOkWritesEightAndThem) {
   EXPECT_TRUE(checked.empty());
   std::uint32_t inside, escape;
   Stored(&inside, &escape);
-  EXPECT_EQ(inside, 8u);
-  EXPECT_EQ(escape, 15u);
+  EXPECT_EQ(inside, kInsideSchemeCount - 1);
+  EXPECT_EQ(escape, kEscapeSchemeCount);
 }
 
 TEST_F(SettingsDialog, ClickedChoicesAreStoredAndLoadedBack) {

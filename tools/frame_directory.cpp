@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "surface/output_file.h"
-#include "surface/png_writer.h"
+#include "output/output_file.h"
+#include "output/png_writer.h"
 
 namespace mandeldive {
 

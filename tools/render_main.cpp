@@ -5,24 +5,28 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
+#include "cli/render_options.h"
 #include "cli/version_line.h"
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
+#include "output/interrupt_cleanup.h"
+#include "output/output_file.h"
+#include "output/png_writer.h"
+#include "output/webp_animation.h"
 #include "surface/freetype_text.h"
-#include "surface/interrupt_cleanup.h"
 #include "surface/memory_surface.h"
-#include "surface/output_file.h"
-#include "surface/png_writer.h"
-#include "surface/webp_animation.h"
 #include "tools/frame_directory.h"
-#include "tools/render_options.h"
 #include "tools/render_progress.h"
 
 namespace mandeldive {
 namespace {
+
+static_assert(kMaxAnimationSide == kMaxWebpSide,
+              "the options refuse what the encoder refuses");
 
 // One line whatever the file names hold.
 int Fail(std::string error) {
@@ -30,38 +34,17 @@ int Fail(std::string error) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
   std::fprintf(stderr, "mandeldive-render: %s\n", error.c_str());
-  return kExitCannotWrite;
+  return kExitFailed;
 }
 
-// Every output is opened and checked before the first tick, so a run that
-// cannot write fails before it renders; one that fails later takes back
-// what it wrote.
-int Run(const RenderOptions& options) {
+// The ticks, onto the outputs that Run has opened. Throws std::bad_alloc
+// when the picture or an encoder's buffer cannot be had.
+int Render(const RenderOptions& options, FrameDirectory* frames,
+           OutputFile* output, OutputFile* animationFile,
+           WebpAnimation* animation) {
   std::string error;
-  OutputFile output;
-  if (!output.Open(options.output, &error)) return Fail(error);
-  FrameDirectory frames;
   const bool withFrames = !options.framesDir.empty();
-  if (withFrames && !frames.Prepare(options.framesDir, &error)) {
-    return Fail(error);
-  }
   const bool withAnimation = !options.animation.empty();
-  OutputFile animationFile;
-  WebpAnimation animation;
-  if (withAnimation &&
-      (!animationFile.Open(options.animation, &error) ||
-       !animation.Start(
-           options.width, options.height,
-           static_cast<std::int32_t>(options.frameMs > 0 ? options.frameMs
-                                                         : kTickIntervalMs),
-           &error))) {
-    return Fail(error);
-  }
-  auto failAfterStart = [&](const std::string& why) {
-    frames.RemoveCreated();
-    return Fail(why);
-  };
-
   MemorySurface surface(options.width, options.height, MakeFreeTypeText());
   RenderProgress progress(options.ticks, options.width);
   surface.SetColumnObserver(&RenderProgress::OnColumn, &progress);
@@ -75,13 +58,10 @@ int Run(const RenderOptions& options) {
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     progress.StartTick(tick);
     engine.Tick();
-    if (withFrames && !frames.Write(tick, surface.view(), &error)) {
+    if ((withFrames && !frames->Write(tick, surface.view(), &error)) ||
+        (withAnimation && !animation->Add(surface.view(), &error))) {
       progress.Clear();
-      return failAfterStart(error);
-    }
-    if (withAnimation && !animation.Add(surface.view(), &error)) {
-      progress.Clear();
-      return failAfterStart(error);
+      return Fail(error);
     }
   }
   engine.Detach();
@@ -89,21 +69,59 @@ int Run(const RenderOptions& options) {
   // Both outputs are encoded under temporary names before either is put
   // in place, so a failure leaves neither.
   if (withAnimation &&
-      !animation.Finish(animationFile.fd(), options.animation, &error)) {
-    return failAfterStart(error);
+      !animation->Finish(animationFile->fd(), options.animation, &error)) {
+    return Fail(error);
   }
-  if (!EncodePng(output.fd(), options.output, surface.view(), &error)) {
-    return failAfterStart(error);
+  if (!EncodePng(output->fd(), options.output, surface.view(), &error)) {
+    return Fail(error);
   }
-  const bool animationIsNew = withAnimation && animationFile.createsFile();
-  if (withAnimation && !animationFile.Commit(&error)) {
-    return failAfterStart(error);
-  }
-  if (!output.Commit(&error)) {
+  const bool animationIsNew = withAnimation && animationFile->createsFile();
+  if (withAnimation && !animationFile->Commit(&error)) return Fail(error);
+  if (!output->Commit(&error)) {
     if (animationIsNew) unlink(options.animation.c_str());
-    return failAfterStart(error);
+    return Fail(error);
   }
   return kExitOk;
+}
+
+// Every output is opened and checked before the first tick, so a run that
+// cannot write fails before it renders; one that fails later, or runs out
+// of memory, takes back what it wrote. The frames directory comes first, so
+// that -o may name a file inside it.
+int Run(const RenderOptions& options) {
+  std::string error;
+  FrameDirectory frames;
+  if (!options.framesDir.empty() &&
+      !frames.Prepare(options.framesDir, &error)) {
+    return Fail(error);
+  }
+  OutputFile output;
+  OutputFile animationFile;
+  WebpAnimation animation;
+  const bool withAnimation = !options.animation.empty();
+  int status = kExitOk;
+  try {
+    if (!output.Open(options.output, &error) ||
+        (withAnimation &&
+         (!animationFile.Open(options.animation, &error) ||
+          !animation.Start(options.width, options.height,
+                           static_cast<std::int32_t>(options.frameMs),
+                           &error)))) {
+      status = Fail(error);
+    } else {
+      status = Render(options, &frames, &output, &animationFile, &animation);
+    }
+  } catch (const std::bad_alloc&) {
+    status = Fail("not enough memory for a " + std::to_string(options.width) +
+                  "x" + std::to_string(options.height) + " picture");
+  }
+  if (status != kExitOk) {
+    // The temporary files first: the directories they stand in go next.
+    output.Discard();
+    animationFile.Discard();
+    frames.RemoveCreated();
+  }
+  return status;
 }
 
 }  // namespace

@@ -6,17 +6,14 @@
 //      {type: 'fixed', words}  the renderer's options, one word a line:
 //                              run all the ticks, then post the picture
 //      {type: 'live', width, height, mandelbrot, background, generation}
-//                              the saver: a tick 10 ms from now, then one
-//                              5 s after the end of each
+//                              the saver: a tick soon, then one at the
+//                              engine's interval after the end of each
 //      {type: 'schemes', mandelbrot, background}  for the next render
 // Out: {type: 'labels', inside, escape, caption}
 //      {type: 'error', message}
 //      {type: 'frame', width, height, pixels, captioned, tick, done}
 //      {type: 'band', x, width, height, pixels}  columns x.. of a live pass
 'use strict';
-
-const kFirstTickMs = 10;
-const kTickIntervalMs = 5000;
 
 let engine = null;
 const queued = [];
@@ -99,7 +96,7 @@ function restart(width, height) {
 function liveTick() {
   tick();
   post({done: false});
-  timer = setTimeout(liveTick, kTickIntervalMs);
+  timer = setTimeout(liveTick, engine._mandeldive_tick_ms(1));
 }
 
 function handle(message) {
@@ -127,7 +124,7 @@ function handle(message) {
       generation = message.generation;
       engine._mandeldive_start_live(message.width, message.height,
                                     message.mandelbrot, message.background);
-      timer = setTimeout(liveTick, kFirstTickMs);
+      timer = setTimeout(liveTick, engine._mandeldive_tick_ms(0));
       break;
     case 'schemes':
       engine._mandeldive_set_schemes(message.mandelbrot, message.background);

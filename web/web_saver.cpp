@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/render_options.h"
 #include "engine/calendar_clock.h"
 #include "engine/colour_schemes.h"
 #include "engine/saver_engine.h"
+#include "engine/tick_timing.h"
 #include "surface/memory_surface.h"
-#include "tools/render_options.h"
 
 namespace mandeldive {
 namespace {
@@ -211,6 +212,13 @@ EMSCRIPTEN_KEEPALIVE const char* mandeldive_scheme_label(int group, int index) {
 }
 
 // The text the saver writes under its pictures.
+// The saver's schedule: 0, the first tick's delay after the start; 1, the
+// interval from the end of one tick to the next; in milliseconds.
+EMSCRIPTEN_KEEPALIVE int mandeldive_tick_ms(int which) {
+  return which == 0 ? mandeldive::kFirstTickDelayMs
+                    : mandeldive::kTickIntervalMs;
+}
+
 EMSCRIPTEN_KEEPALIVE const char* mandeldive_caption() {
   return mandeldive::Saver().engine.caption;
 }

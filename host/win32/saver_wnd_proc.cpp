@@ -1,6 +1,6 @@
 #include "host/win32/saver_wnd_proc.h"
 
-#include "host/win32/program_engine.h"
+#include "engine/program_engine.h"
 
 namespace mandeldive {
 

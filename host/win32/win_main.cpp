@@ -4,10 +4,10 @@
 
 #include <vector>
 
+#include "engine/program_engine.h"
 #include "host/win32/blank_windows.h"
 #include "host/win32/command_line.h"
 #include "host/win32/gdi_surface.h"
-#include "host/win32/program_engine.h"
 #include "host/win32/saver_wnd_proc.h"
 #include "resource.h"
 #include "settings/settings_dlg_proc.h"

@@ -47,7 +47,7 @@ volatile std::sig_atomic_t signalled = 0;
 // Async-signal-safe: write and _exit only.
 void OnSignal(int) {
   signalled = 1;
-  if (!waitingInPoll) _exit(kX11ExitOk);
+  if (!waitingInPoll) _exit(kExitOk);
   const char byte = 1;
   const ssize_t ignored = write(signalPipe[1], &byte, 1);
   (void)ignored;
@@ -68,7 +68,7 @@ int OnXIOError(Display*) {
                "mandeldive: lost the connection to the X display '%s'\n",
                displayName);
   std::fflush(stderr);
-  _exit(kX11ExitNoDisplay);
+  _exit(kExitFailed);
 }
 
 // A window that disappears under us ends the program instead of aborting
@@ -78,8 +78,7 @@ int OnXError(Display*, XErrorEvent* event) {
     windowGone = true;
     // Nothing is left to draw on or to tidy: the server cleans up after
     // a closed connection itself.
-    if (drawnWindow != None && event->resourceid == drawnWindow)
-      _exit(kX11ExitOk);
+    if (drawnWindow != None && event->resourceid == drawnWindow) _exit(kExitOk);
   }
   return 0;
 }
@@ -169,7 +168,7 @@ int Run(const X11Options& options) {
     std::fprintf(
         stderr, "mandeldive: cannot open the X display '%s'\n",
         std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
-    return kX11ExitNoDisplay;
+    return kExitFailed;
   }
   displayName = DisplayString(display);
   XSetErrorHandler(OnXError);
@@ -191,7 +190,7 @@ int Run(const X11Options& options) {
                  static_cast<unsigned long>(window),
                  windowGone ? "it does not exist" : surface.problem().c_str());
     XCloseDisplay(display);
-    return kX11ExitNoDisplay;
+    return kExitFailed;
   }
   if (own) {  // wait, bounded, for the window to be on screen
     for (int i = 0; i < 200; ++i) {
@@ -243,7 +242,7 @@ int Run(const X11Options& options) {
       // stopped; it cleans up after a closed connection itself. Nothing of
       // ours needs more than the process's end.
       close(ConnectionNumber(display));
-      _exit(kX11ExitOk);
+      _exit(kExitOk);
     }
     if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0)
       OnXIOError(display);
@@ -252,7 +251,7 @@ int Run(const X11Options& options) {
   engine.Detach();
   if (own && !windowGone) XDestroyWindow(display, window);
   XCloseDisplay(display);
-  return kX11ExitOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -264,17 +263,17 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseX11Args(argc, argv, &options, &error)) {
     std::fprintf(stderr, "mandeldive: %s (try -help)\n", error.c_str());
-    return kX11ExitBadInput;
+    return kExitBadInput;
   }
   if (options.help) {
     std::fputs(X11Usage().c_str(), stdout);
-    return kX11ExitOk;
+    return kExitOk;
   }
   if (options.version) {
     std::fputs(VersionLine("mandeldive").c_str(), stdout);
-    return kX11ExitOk;
+    return kExitOk;
   }
-  if (pipe(signalPipe) != 0) return kX11ExitNoDisplay;
+  if (pipe(signalPipe) != 0) return kExitFailed;
   InstallSignalHandlers();
   return Run(options);
 }

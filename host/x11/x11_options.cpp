@@ -1,6 +1,6 @@
 #include "host/x11/x11_options.h"
 
-#include <iterator>
+#include <vector>
 
 #include "cli/option_table.h"
 #include "cli/option_words.h"
@@ -9,44 +9,32 @@ namespace mandeldive {
 
 namespace {
 
-enum Option {
-  kRoot,
-  kWindow,
-  kWindowId,
-  kMandelbrotColor,
-  kBackgroundColor,
-  kDelay,
-  kTicks,
-  kHelp,
-  kVersion,
-};
+enum Option { kRoot, kWindow, kWindowId, kDelay, kOwnOptions };
 
-// In the order of Option.
-const OptionSpec kOptions[] = {
-    {"root", nullptr, "draw on $XSCREENSAVER_WINDOW, else the root window"},
-    {"window", nullptr, "open its own 800x600 window (the default)"},
-    {"window-id", "ID", "draw into the existing window ID (decimal or 0x hex)"},
-    {"mandelbrot-color", "N",
-     "scheme inside the set, " + SchemeRange(true) + " (default 0)"},
-    {"background-color", "N",
-     "scheme of escaping points, " + SchemeRange(false) + " (default 0)"},
-    {"delay", "SECONDS",
-     "seconds from the end of one step to the next, 0.." +
-         std::to_string(kMaxDelaySeconds) + " (default " +
-         std::to_string(kDefaultDelaySeconds) + ")"},
-    {"ticks", "N",
-     "end after N steps, 0.." + std::to_string(kMaxX11Ticks) +
-         " (default: run on)"},
-    {"help", nullptr, "show this and end"},
-    {"version", nullptr, "show the version and the escape kernel, and end"},
-};
+// In the order of Option, then the common block.
+const std::vector<OptionSpec> kOptions = WithCommonOptions(
+    {
+        {"root", nullptr, "draw on $XSCREENSAVER_WINDOW, else the root window"},
+        {"window", nullptr, "open its own 800x600 window (the default)"},
+        {"window-id", "ID",
+         "draw into the existing window ID (decimal or 0x hex)"},
+        {"delay", "SECONDS",
+         "seconds from the end of one step to the next, 0.." +
+             std::to_string(kMaxDelaySeconds) + " (default " +
+             std::to_string(kDefaultDelaySeconds) + ")"},
+    },
+    "end after N steps, 0.." + std::to_string(kMaxTicks) +
+        " (default: run on)");
 
-class X11Sink final : public OptionSink {
+class X11Sink final : public CommonOptionSink {
  public:
+  X11Sink() : CommonOptionSink(kOwnOptions, &o) {}
+
   X11Options o;
 
-  bool Take(std::size_t option, const char* text, std::string* error) override {
-    const std::string value = text != nullptr ? text : "";
+ private:
+  bool TakeOwn(std::size_t option, const std::string& value,
+               std::string* error) override {
     switch (static_cast<Option>(option)) {
       case kRoot:
         o.target = X11Target::Root;
@@ -62,22 +50,11 @@ class X11Sink final : public OptionSink {
         }
         o.target = X11Target::WindowId;
         return true;
-      case kMandelbrotColor:
-        return ParseScheme(value, true, &o.mandelbrotColor, error);
-      case kBackgroundColor:
-        return ParseScheme(value, false, &o.backgroundColor, error);
       case kDelay:
         return ReadNumberOption(value, "delay", "a whole number of seconds", 0,
                                 kMaxDelaySeconds, &o.delaySeconds, error);
-      case kTicks:
-        return ReadNumberOption(value, "ticks", "a number", 0, kMaxX11Ticks,
-                                &o.ticks, error);
-      case kHelp:
-        o.help = true;
-        return true;
-      case kVersion:
-        o.version = true;
-        return true;
+      case kOwnOptions:
+        break;
     }
     return false;
   }
@@ -87,7 +64,7 @@ class X11Sink final : public OptionSink {
 
 std::string X11Usage() {
   return "usage: mandeldive [-root | -window-id ID] [options]\n" +
-         OptionLines(kOptions, std::size(kOptions), "-") +
+         OptionLines(kOptions.data(), kOptions.size(), "-") +
          "  Options take one dash or two.\n"
          "  Without -root or -window-id it opens its own 800x600 window.\n"
          "  A mouse button, q or Escape in its own window, SIGTERM or SIGINT "
@@ -115,7 +92,8 @@ bool ParseWindowId(const std::string& text, std::uint64_t* id) {
 bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
                   std::string* error) {
   X11Sink sink;
-  if (!ReadOptions(argc, argv, kOptions, std::size(kOptions), &sink, error)) {
+  if (!ReadOptions(argc, argv, kOptions.data(), kOptions.size(), &sink,
+                   error)) {
     return false;
   }
   *options = sink.o;

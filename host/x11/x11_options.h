@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/common_options.h"
 #include "engine/tick_timing.h"
 
 namespace mandeldive {
-
-// Exit codes of the native saver.
-constexpr int kX11ExitOk = 0;
-constexpr int kX11ExitNoDisplay =
-    1;  // no display, no window, or a visual it cannot draw on
-constexpr int kX11ExitBadInput = 2;
 
 // The whole usage text, made from the option table.
 std::string X11Usage();
@@ -26,17 +21,15 @@ constexpr std::uint64_t kMaxWindowId = 0x1FFFFFFF;
 // --delay: whole seconds between the end of one tick and the next.
 constexpr std::int64_t kDefaultDelaySeconds = kTickIntervalMs / 1000;
 constexpr std::int64_t kMaxDelaySeconds = 3600;
-constexpr std::int64_t kMaxX11Ticks = 1000000;
 
-struct X11Options {
+// The schemes, --ticks (end after this many; by default, -1, it runs on),
+// --help and --version come from the common block.
+struct X11Options : CommonOptions {
+  X11Options() : CommonOptions(-1) {}
+
   X11Target target = X11Target::OwnWindow;
   std::uint64_t windowId = 0;  // for WindowId
-  std::uint32_t mandelbrotColor = 0;
-  std::uint32_t backgroundColor = 0;
   std::int64_t delaySeconds = kDefaultDelaySeconds;
-  std::int64_t ticks = -1;  // --ticks: end after this many; -1 runs on
-  bool help = false;
-  bool version = false;  // --version, when not --help
 };
 
 // Reads argv[1..argc-1]; false with a one-line reason in *error.

@@ -27,6 +27,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/win32_test_window.h"
+
 namespace {
 
 const char* flagFile = nullptr;
@@ -88,16 +90,8 @@ int Preview(const char* saver, const char* flag, int width, int height) {
   flagFile = flag;
   if (std::strncmp(flag, "after:", 6) == 0)
     destroyAfterMs = std::atoi(flag + 6);
-  WNDCLASSA c = {};
-  c.lpfnWndProc = HostProc;
-  c.hInstance = GetModuleHandleA(nullptr);
-  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-  c.lpszClassName = "PreviewHost";
-  RegisterClassA(&c);
-  HWND host =
-      CreateWindowExA(0, "PreviewHost", "mandeldive preview host",
-                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                      height, nullptr, nullptr, c.hInstance, nullptr);
+  HWND host = mandeldive::MakeTestWindow("PreviewHost", HostProc, GRAY_BRUSH,
+                                         width, height, WS_CLIPCHILDREN);
   if (host == nullptr) return 98;
   SetTimer(host, kPollTimer, destroyAfterMs >= 0 ? 5 : 100, nullptr);
   SetTimer(host, kGiveUpTimer, 120000, nullptr);

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/render_options.h"
 #include "engine/colour_schemes.h"
-#include "surface/webp_animation.h"
 #include "tests/fuzz/fuzz_args.h"
-#include "tools/render_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
@@ -32,20 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     Broken("inside scheme", seen);
   if (options.backgroundColor >= kEscapeSchemeCount)
     Broken("escape scheme", seen);
-  if (options.ticks < 0 || options.ticks > kMaxRenderTicks)
-    Broken("ticks", seen);
+  if (options.ticks < 0 || options.ticks > kMaxTicks) Broken("ticks", seen);
   if (options.fixedTime && options.time < 0) Broken("negative time", seen);
   if (options.output.empty()) Broken("accepted without an output", seen);
-  if (options.frameMs != -1 &&
-      (options.frameMs < 1 || options.frameMs > kMaxFrameMs)) {
+  if (options.frameMs < 1 || options.frameMs > kMaxFrameMs)
     Broken("frame time", seen);
-  }
   if (!options.animation.empty()) {
-    const std::int64_t frameMs = options.frameMs > 0 ? options.frameMs : 5000;
-    if (options.width > kMaxWebpSide || options.height > kMaxWebpSide)
+    if (options.width > kMaxAnimationSide || options.height > kMaxAnimationSide)
       Broken("animation wider than WebP allows", seen);
     if (options.ticks < 1) Broken("animation without a tick", seen);
-    if (options.ticks * frameMs > kMaxAnimationMs)
+    if (options.ticks * options.frameMs > kMaxAnimationMs)
       Broken("animation longer than WebP's timestamps", seen);
   }
   return 0;

@@ -70,6 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     Broken("escape scheme", "");
   if (options.delaySeconds < 0 || options.delaySeconds > kMaxDelaySeconds)
     Broken("delay", "");
-  if (options.ticks < -1 || options.ticks > kMaxX11Ticks) Broken("ticks", "");
+  if (options.ticks < -1 || options.ticks > kMaxTicks) Broken("ticks", "");
   return 0;
 }

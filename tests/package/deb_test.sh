@@ -59,6 +59,11 @@ lintian --fail-on error "$DEB" >"$t/lintian" 2>&1
 lintian_rc=$?
 grep -v "root privileges" "$t/lintian" | sed 's/^/  lintian: /'
 check "lintian reports no errors" test "$lintian_rc" = 0
+# The desktop entry as freedesktop.org's own checker reads it.
+dpkg-deb --fsys-tarfile "$DEB" |
+  tar -xOf - ./usr/share/applications/screensavers/mandeldive.desktop >"$t/mandeldive.desktop"
+check "desktop-file-validate accepts the desktop entry" \
+  desktop-file-validate "$t/mandeldive.desktop"
 
 root=$t/root
 dpkg-deb -x "$DEB" "$root"

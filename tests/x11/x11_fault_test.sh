@@ -9,9 +9,11 @@ SAVER=$1
 RENDER=$2
 HELPER=$3
 t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-x11-fault.XXXXXX")
-pid="" helper="" xvfb=""
+xvfb=""
 # shellcheck source=tests/check_lib.sh
 . "$(dirname "$0")/../check_lib.sh"
+# shellcheck source=tests/saver_lib.sh
+. "$(dirname "$0")/../saver_lib.sh"
 stop_server() {
   [ -n "$xvfb" ] || return 0
   kill -CONT "$xvfb" 2>/dev/null
@@ -19,14 +21,7 @@ stop_server() {
   wait "$xvfb" 2>/dev/null
   xvfb=""
 }
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  [ -n "$helper" ] && kill "$helper" 2>/dev/null
-  stop_server
-  rm -rf "$t"
-}
-trap cleanup EXIT
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
+trap 'stop_processes; stop_server; rm -rf "$t"' EXIT
 start_server() {  # start_server WxH: a fresh Xvfb; sets DISPLAY and xvfb
   : >"$t/displayfd"
   Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$t/displayfd" >/dev/null 2>&1 &
@@ -38,23 +33,6 @@ start_server() {  # start_server WxH: a fresh Xvfb; sets DISPLAY and xvfb
   }
   wait_until 10 server_up
 }
-gone() { ! kill -0 "$pid" 2>/dev/null; }
-rc=""
-ends_within_ms() {  # ends_within_ms MS: the saver ends in time; sets rc
-  local deadline=$(($(now_ms) + $1))
-  rc="still running"
-  while [ "$(now_ms)" -lt $deadline ]; do
-    if gone; then
-      wait "$pid"
-      rc=$?
-      pid=""
-      return 0
-    fi
-    sleep 0.02
-  done
-  return 1
-}
-start() { "$SAVER" "$@" >"$t/out" 2>"$t/err" & pid=$!; }
 viewable() { xwininfo -name mandeldive 2>/dev/null | grep -q 'IsViewable'; }
 one_line_lost() {
   [ "$(wc -l <"$t/err")" -eq 1 ] && grep -q '^mandeldive: lost the connection to the X display' "$t/err"
@@ -102,11 +80,9 @@ has_drawn() {  # the helper's white window shows the set in the saver's red
 }
 for delay in 30 0; do
   start_server 1920x1080
-  "$HELPER" 1920 1080 >"$t/helper" &
-  helper=$!
-  wait_until 10 test -s "$t/helper"
+  start_helper 1920 1080
   # Red inside the set: a colour nothing but the saver puts there.
-  start -window-id "$(cat "$t/helper")" --delay "$delay" --mandelbrot-color 2
+  start -window-id "$window" --delay "$delay" --mandelbrot-color 2
   check "window destroyed (delay $delay): the saver draws" wait_until 60 has_drawn
   sleep 0.5
   kill "$helper"
@@ -122,10 +98,7 @@ done
 start_server 800x600
 "$RENDER" --size 320x240 -o "$t/small.png" >/dev/null
 convert "$t/small.png" -crop 320x226+0+0 +repage "$t/small-top.png"
-"$HELPER" 480 360 >"$t/helper" &
-helper=$!
-wait_until 10 test -s "$t/helper"
-window=$(cat "$t/helper")
+start_helper 480 360
 start -window-id "$window" --delay 1
 sleep 1.5
 xdotool windowsize "$window" 320 240

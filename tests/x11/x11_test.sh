@@ -7,31 +7,12 @@ SAVER=$1
 RENDER=$2
 HELPER=$3
 t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-x11.XXXXXX")
-pid="" helper=""
 CHECK_TMP=$t
 # shellcheck source=tests/check_lib.sh
 . "$(dirname "$0")/../check_lib.sh"
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$helper" ] && kill "$helper" 2>/dev/null
-  rm -rf "$t"
-}
-trap cleanup EXIT
-gone() { ! kill -0 "$pid" 2>/dev/null; }
-ends_with() {  # ends_with SECONDS CODE: the saver ends in time with CODE
-  wait_until "$1" gone || return 1
-  wait "$pid"
-  local rc=$?
-  pid=""
-  [ "$rc" -eq "$2" ]
-}
-start() { "$SAVER" "$@" >"$t/out" 2>"$t/err" & pid=$!; }
-start_helper() {  # start_helper W H [buttons]: sets helper and window
-  "$HELPER" "$@" >"$t/helper" &
-  helper=$!
-  wait_until 10 test -s "$t/helper"
-  window=$(cat "$t/helper")
-}
+# shellcheck source=tests/saver_lib.sh
+. "$(dirname "$0")/../saver_lib.sh"
+trap 'stop_processes; rm -rf "$t"' EXIT
 
 version_line() { "$SAVER" --version 2>/dev/null; }
 check "--version names the release and the escape kernel" grep -Eqx \

@@ -1,11 +1,11 @@
 // Writes a picture of shown colours as a 24-bit RGB PNG.
 //
 // Every row is stored with the Up filter and compressed by libdeflate at
-// its fastest level; see surface/png_encoding.md for the measurements
+// its fastest level; see output/png_encoding.md for the measurements
 // behind that choice. Pictures whose filtered rows exceed a limit are
 // compressed by zlib a row at a time instead, so memory stays bounded.
-#ifndef MANDELDIVE_SURFACE_PNG_WRITER_H_
-#define MANDELDIVE_SURFACE_PNG_WRITER_H_
+#ifndef MANDELDIVE_OUTPUT_PNG_WRITER_H_
+#define MANDELDIVE_OUTPUT_PNG_WRITER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -36,4 +36,4 @@ bool WritePng(const std::string& path, const PixelView& picture,
 
 }  // namespace mandeldive
 
-#endif  // MANDELDIVE_SURFACE_PNG_WRITER_H_
+#endif  // MANDELDIVE_OUTPUT_PNG_WRITER_H_

@@ -1,7 +1,7 @@
 // Where a program's output goes, chosen and checked before any work is
 // done, so that a run that cannot write its output fails before it starts.
-#ifndef MANDELDIVE_SURFACE_OUTPUT_FILE_H_
-#define MANDELDIVE_SURFACE_OUTPUT_FILE_H_
+#ifndef MANDELDIVE_OUTPUT_OUTPUT_FILE_H_
+#define MANDELDIVE_OUTPUT_OUTPUT_FILE_H_
 
 #include <string>
 
@@ -62,4 +62,4 @@ class OutputFile {
 
 }  // namespace mandeldive
 
-#endif  // MANDELDIVE_SURFACE_OUTPUT_FILE_H_
+#endif  // MANDELDIVE_OUTPUT_OUTPUT_FILE_H_

@@ -1,4 +1,4 @@
-#include "host/win32/program_engine.h"
+#include "engine/program_engine.h"
 
 namespace mandeldive {
 

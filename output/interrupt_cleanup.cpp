@@ -1,4 +1,4 @@
-#include "surface/interrupt_cleanup.h"
+#include "output/interrupt_cleanup.h"
 
 #include <signal.h>
 #include <unistd.h>

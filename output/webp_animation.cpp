@@ -1,4 +1,4 @@
-#include "surface/webp_animation.h"
+#include "output/webp_animation.h"
 
 #include <unistd.h>
 #include <webp/encode.h>

@@ -1,11 +1,10 @@
-#include "tools/render_options.h"
+#include "cli/render_options.h"
 
-#include <iterator>
+#include <vector>
 
 #include "cli/option_table.h"
 #include "cli/option_words.h"
 #include "engine/tick_timing.h"
-#include "surface/webp_animation.h"
 
 namespace mandeldive {
 
@@ -13,54 +12,47 @@ namespace {
 
 enum Option {
   kSize,
-  kMandelbrotColor,
-  kBackgroundColor,
-  kTicks,
   kTime,
   kFrames,
   kAnimation,
   kFrameMs,
   kLiteral,
   kOutput,
-  kHelp,
-  kVersion,
+  kOwnOptions
 };
 
-// In the order of Option.
-const OptionSpec kOptions[] = {
-    {"size", "WxH",
-     "client area, 1.." + std::to_string(kMaxRenderSide) +
-         " on each side (default 800x600)"},
-    {"mandelbrot-color", "N",
-     "scheme inside the set, " + SchemeRange(true) + " (default 0)"},
-    {"background-color", "N",
-     "scheme of escaping points, " + SchemeRange(false) + " (default 0)"},
-    {"ticks", "N",
-     "animation ticks to run, 0.." + std::to_string(kMaxRenderTicks) +
-         " (default 1; a whole dive is " + std::to_string(kTicksPerDive) + ")"},
-    {"time", "SECONDS", "clock the zoom step reads (default: now)"},
-    {"frames", "DIR", "also write DIR/tick-01.png ... after each tick"},
-    {"animation", "FILE.webp",
-     "also write the ticks as one animated lossless WebP"},
-    {"frame-ms", "MS",
-     "how long the animation shows each tick, 1.." +
-         std::to_string(kMaxFrameMs) + " (default " +
-         std::to_string(kTickIntervalMs) + ")"},
-    {"literal", nullptr,
-     "render pixel by pixel, as plainly defined (same pictures, slower)"},
-    {"o", "FILE.png",
-     "the picture after the last tick (- for standard output)"},
-    {"help", nullptr, "show this and end"},
-    {"version", nullptr, "show the version and the escape kernel, and end"},
-};
+// In the order of Option, then the common block.
+const std::vector<OptionSpec> kOptions = WithCommonOptions(
+    {
+        {"size", "WxH",
+         "client area, 1.." + std::to_string(kMaxRenderSide) +
+             " on each side (default 800x600)"},
+        {"time", "SECONDS", "clock the zoom step reads (default: now)"},
+        {"frames", "DIR", "also write DIR/tick-01.png ... after each tick"},
+        {"animation", "FILE.webp",
+         "also write the ticks as one animated lossless WebP"},
+        {"frame-ms", "MS",
+         "how long the animation shows each tick, 1.." +
+             std::to_string(kMaxFrameMs) + " (default " +
+             std::to_string(kTickIntervalMs) + ")"},
+        {"literal", nullptr,
+         "render pixel by pixel, as plainly defined (same pictures, slower)"},
+        {"o", "FILE.png",
+         "the picture after the last tick (- for standard output)"},
+    },
+    "animation ticks to run, 0.." + std::to_string(kMaxTicks) +
+        " (default 1; a whole dive is " + std::to_string(kTicksPerDive) + ")");
 
-class RenderSink final : public OptionSink {
+class RenderSink final : public CommonOptionSink {
  public:
+  RenderSink() : CommonOptionSink(kOwnOptions, &o) {}
+
   RenderOptions o;
   bool haveOutput = false;
 
-  bool Take(std::size_t option, const char* text, std::string* error) override {
-    const std::string value = text != nullptr ? text : "";
+ private:
+  bool TakeOwn(std::size_t option, const std::string& value,
+               std::string* error) override {
     std::int64_t n = 0;
     switch (static_cast<Option>(option)) {
       case kSize:
@@ -70,13 +62,6 @@ class RenderSink final : public OptionSink {
           return false;
         }
         return true;
-      case kMandelbrotColor:
-        return ParseScheme(value, true, &o.mandelbrotColor, error);
-      case kBackgroundColor:
-        return ParseScheme(value, false, &o.backgroundColor, error);
-      case kTicks:
-        return ReadNumberOption(value, "ticks", "a number", 0, kMaxRenderTicks,
-                                &o.ticks, error);
       case kTime:
         if (!ParseWholeNumber(value, 0, 999999999999999999, &n)) {
           *error = "time '" + Printable(value) +
@@ -99,17 +84,12 @@ class RenderSink final : public OptionSink {
       case kOutput:
         haveOutput = true;
         return NonEmpty(value, "output file name", &o.output, error);
-      case kHelp:
-        o.help = true;
-        return true;
-      case kVersion:
-        o.version = true;
-        return true;
+      case kOwnOptions:
+        break;
     }
     return false;
   }
 
- private:
   static bool NonEmpty(const std::string& value, const char* what,
                        std::string* to, std::string* error) {
     if (value.empty()) {
@@ -125,7 +105,7 @@ class RenderSink final : public OptionSink {
 
 std::string RenderUsage() {
   return "usage: mandeldive-render [options] -o FILE.png\n" +
-         OptionLines(kOptions, std::size(kOptions), "--") +
+         OptionLines(kOptions.data(), kOptions.size(), "--") +
          "  Options take one dash or two.\n"
          "exit codes: 0 written, 1 cannot write, 2 bad input, 128+N killed by "
          "signal N\n";
@@ -149,7 +129,8 @@ bool ParseSize(const std::string& text, std::int32_t* width,
 bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
                      std::string* error) {
   RenderSink sink;
-  if (!ReadOptions(argc, argv, kOptions, std::size(kOptions), &sink, error)) {
+  if (!ReadOptions(argc, argv, kOptions.data(), kOptions.size(), &sink,
+                   error)) {
     return false;
   }
   if (sink.o.help || sink.o.version) {
@@ -164,9 +145,8 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
   }
   const RenderOptions& o = sink.o;
   if (!o.animation.empty()) {
-    const std::int64_t frameMs = o.frameMs > 0 ? o.frameMs : kTickIntervalMs;
-    if (o.width > kMaxWebpSide || o.height > kMaxWebpSide) {
-      *error = "an animation is at most " + std::to_string(kMaxWebpSide) +
+    if (o.width > kMaxAnimationSide || o.height > kMaxAnimationSide) {
+      *error = "an animation is at most " + std::to_string(kMaxAnimationSide) +
                " pixels on each side";
       return false;
     }
@@ -174,7 +154,7 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderOptions* options,
       *error = "an animation needs at least one tick";
       return false;
     }
-    if (o.ticks * frameMs > kMaxAnimationMs) {
+    if (o.ticks * o.frameMs > kMaxAnimationMs) {
       *error = "an animation lasts at most " + std::to_string(kMaxAnimationMs) +
                " ms (ticks x frame time)";
       return false;

@@ -1,7 +1,7 @@
 // The renderer's --animation file: every tick's picture as one frame of an
 // animated, lossless WebP, each shown for the same time, looping.
-#ifndef MANDELDIVE_SURFACE_WEBP_ANIMATION_H_
-#define MANDELDIVE_SURFACE_WEBP_ANIMATION_H_
+#ifndef MANDELDIVE_OUTPUT_WEBP_ANIMATION_H_
+#define MANDELDIVE_OUTPUT_WEBP_ANIMATION_H_
 
 #include <cstdint>
 #include <memory>
@@ -40,4 +40,4 @@ class WebpAnimation {
 
 }  // namespace mandeldive
 
-#endif  // MANDELDIVE_SURFACE_WEBP_ANIMATION_H_
+#endif  // MANDELDIVE_OUTPUT_WEBP_ANIMATION_H_

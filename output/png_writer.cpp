@@ -1,4 +1,4 @@
-#include "surface/png_writer.h"
+#include "output/png_writer.h"
 
 #include <libdeflate.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "surface/output_file.h"
+#include "output/output_file.h"
 
 namespace mandeldive {
 

@@ -1,8 +1,8 @@
 // Temporary files that must not outlive an interrupted program: a handler
 // for SIGINT, SIGTERM, SIGHUP and SIGXFSZ removes every registered one, then
 // lets the signal end the program as it would have (exit status 128+n).
-#ifndef MANDELDIVE_SURFACE_INTERRUPT_CLEANUP_H_
-#define MANDELDIVE_SURFACE_INTERRUPT_CLEANUP_H_
+#ifndef MANDELDIVE_OUTPUT_INTERRUPT_CLEANUP_H_
+#define MANDELDIVE_OUTPUT_INTERRUPT_CLEANUP_H_
 
 namespace mandeldive {
 
@@ -20,4 +20,4 @@ void ForgetTemporary(int slot);
 
 }  // namespace mandeldive
 
-#endif  // MANDELDIVE_SURFACE_INTERRUPT_CLEANUP_H_
+#endif  // MANDELDIVE_OUTPUT_INTERRUPT_CLEANUP_H_

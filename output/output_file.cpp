@@ -1,4 +1,4 @@
-#include "surface/output_file.h"
+#include "output/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "surface/interrupt_cleanup.h"
+#include "output/interrupt_cleanup.h"
 
 namespace mandeldive {
 

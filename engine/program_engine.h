@@ -1,7 +1,7 @@
 // The Windows program's one engine, shared by the entry, the window
 // procedure and the settings dialog. Tests make engines of their own.
-#ifndef MANDELDIVE_HOST_WIN32_PROGRAM_ENGINE_H_
-#define MANDELDIVE_HOST_WIN32_PROGRAM_ENGINE_H_
+#ifndef MANDELDIVE_ENGINE_PROGRAM_ENGINE_H_
+#define MANDELDIVE_ENGINE_PROGRAM_ENGINE_H_
 
 #include "engine/saver_engine.h"
 
@@ -13,4 +13,4 @@ extern SaverEngine programEngine;
 
 }  // namespace mandeldive
 
-#endif  // MANDELDIVE_HOST_WIN32_PROGRAM_ENGINE_H_
+#endif  // MANDELDIVE_ENGINE_PROGRAM_ENGINE_H_
