@@ -15,6 +15,10 @@ here=$(dirname "${BASH_SOURCE[0]}")
 . "$here/../check_lib.sh"
 # shellcheck source=cmake/wine-env.sh
 . "$here/../../cmake/wine-env.sh" "$E2E_TMP/prefix"
+if wine_unrunnable "$SCR"; then
+  rm -rf "$E2E_TMP"
+  exit 77
+fi
 wine_fill_prefix
 SETTINGS_KEY='HKCU\Software\Zemvira\ScreenSavers\Mandelbrot'
 SAVER_PID=""
