@@ -29,8 +29,10 @@ let caption = '';
 let labels = null;
 // What the worker posted since the last animation frame, in order: at most
 // one whole picture (a newer one replaces it), then the bands of columns
-// drawn after it.
+// drawn after it. An animation frame is asked for only while something is
+// pending, so between steps the page runs nothing at all.
 let pending = [];
+let frameAsked = false;
 let shown = 0;      // pictures of whole ticks shown (live mode)
 
 function setState(state) {
@@ -79,7 +81,14 @@ function showBand(band) {
                        band.x, 0);
 }
 
-function everyAnimationFrame() {
+function showPending() {
+  if (frameAsked || pending.length === 0) return;
+  frameAsked = true;
+  requestAnimationFrame(drawPending);
+}
+
+function drawPending() {
+  frameAsked = false;
   for (const message of pending) {
     if (message.type === 'band') {
       showBand(message);
@@ -93,7 +102,6 @@ function everyAnimationFrame() {
     }
   }
   pending = [];
-  requestAnimationFrame(everyAnimationFrame);
 }
 
 // The fixed mode's words for the worker, or a one-line reason why not.
@@ -252,6 +260,7 @@ worker.onmessage = (event) => {
       break;
     case 'band':
       if (message.generation === generation) pending.push(message);
+      showPending();
       break;
     case 'frame':
       if (message.generation !== generation) break;
@@ -262,6 +271,7 @@ worker.onmessage = (event) => {
         canvas.style.height = `${message.height / ratio}px`;
       }
       pending = [message];
+      showPending();
       break;
   }
 };
@@ -271,4 +281,3 @@ worker.onerror = (event) => {
 
 setState('loading');
 worker.postMessage({type: 'labels'});
-requestAnimationFrame(everyAnimationFrame);

@@ -11,8 +11,15 @@
 //       Mandelbrot colour M and background colour B in the settings, writes
 //       DIR/page.png (a screenshot of the page with its settings open),
 //       reloads, and writes DIR/reloaded.png (the first picture after the
-//       reload). Prints "kept" when the reloaded panel shows M and B, and
-//       how many bands of the first render pass showed its progress marks.
+//       reload). Prints "kept" when the reloaded panel shows M and B, how
+//       many animation frames the page asked for in 2 s between two steps,
+//       and how many bands of the first render pass showed its progress
+//       marks.
+//   node page_driver.js hold URL SECONDS
+//       Opens URL in a 1920x1080 window, waits for the saver's first
+//       picture (unless URL is about:blank), prints the browser's process
+//       id and keeps the page open for SECONDS: for scripts/bench, which
+//       measures the browser meanwhile.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -74,8 +81,15 @@ async function firstPicture(page) {
 // Counts, before the first whole picture, the bands of columns the worker
 // posts during the render pass whose last column shows the progress marks
 // (yellow at rows 1 and 3).
+// Also counts the animation frames the page asks for.
 async function watchBands(page) {
   await page.evaluateOnNewDocument(() => {
+    window.framesAsked = 0;
+    const ask = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => {
+      ++window.framesAsked;
+      return ask(callback);
+    };
     window.markedBands = 0;
     window.wholePictures = 0;
     const PageWorker = window.Worker;
@@ -101,6 +115,13 @@ async function live(page, url, dir, mandelbrot, background) {
   await page.goto(url, {waitUntil: 'load', timeout: kDeadlineMs});
   await firstPicture(page);
   const marked = await page.evaluate(() => window.markedBands);
+  // Between two steps nothing is posted, so nothing is asked of the
+  // browser: the next step is 5 s after the first one's end.
+  const asked = () => page.evaluate(() => window.framesAsked);
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  const before = await asked();
+  await new Promise((resolve) => setTimeout(resolve, 2000));
+  const idleFrames = (await asked()) - before;
   await saveCanvas(page, path.join(dir, 'first.png'));
   await page.click('#settings-button');
   await page.click(`input[name="mandelbrot"][value="${mandelbrot}"]`);
@@ -113,7 +134,8 @@ async function live(page, url, dir, mandelbrot, background) {
       document.querySelector(`input[name="mandelbrot"][value="${m}"]`).checked &&
       document.querySelector(`input[name="background"][value="${b}"]`).checked,
       mandelbrot, background);
-  console.log(`${kept ? 'kept' : 'not kept'}, ${marked} marked bands`);
+  console.log(`${kept ? 'kept' : 'not kept'}, ${idleFrames} idle frames, ` +
+              `${marked} marked bands`);
   return kept;
 }
 
@@ -128,6 +150,13 @@ async function main() {
     if (mode === 'fixed') {
       await page.setViewport({width: 1024, height: 768, deviceScaleFactor: 1});
       ok = await fixed(page, url, out);
+    } else if (mode === 'hold') {
+      await page.setViewport({width: 1920, height: 1080, deviceScaleFactor: 1});
+      await page.goto(url, {waitUntil: 'load', timeout: kDeadlineMs});
+      if (url !== 'about:blank') await firstPicture(page);
+      console.log(browser.process().pid);
+      await new Promise((resolve) => setTimeout(resolve, Number(out) * 1000));
+      ok = true;
     } else if (mode === 'live') {
       await page.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
       ok = await live(page, url, out, rest[0], rest[1]);

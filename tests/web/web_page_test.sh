@@ -79,6 +79,9 @@ CASES
 mkdir -p "$t/live"
 said=$(drive live "$base" "$t/live" 4 2)
 check "live: the chosen schemes survive a reload ($said)" test "${said%%,*}" = kept
+idle=${said#*, }
+check "live: between two steps the page asks for no animation frame ($said)" \
+  test "${idle%% *}" -eq 0
 marked=${said##*, }
 check "live: the render pass posts its columns with the progress marks ($said)" \
   test "${marked%% *}" -ge 1

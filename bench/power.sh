@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# power.sh: what each saver costs a machine nobody uses, as the share of one
+# core its process tree spends at 1920x1080 (bench/cpu_share.py reads
+# /proc): over SECONDS (60 unless MANDELDIVE_POWER_SECONDS says otherwise),
+# and over the quietest 3 s of them, between two steps. Prints table rows:
+#   - the X11 saver on the root window of an Xvfb;
+#   - the 64-bit Windows saver under Wine on an Xvfb, and apart the share of
+#     Wine's own services (wineserver, explorer.exe, services.exe, ...);
+#   - the live web page in headless Chromium, against a blank page in the
+#     same browser, same run.
+# Needs the native, win64 and web builds; scripts/bench makes them.
+set -eu
+cd "$(dirname "$0")/.."
+seconds=${MANDELDIVE_POWER_SECONDS:-60}
+share() { python3 bench/cpu_share.py "$seconds" "$@"; }
+row() {  # row TARGET "WHOLE IDLE SERVICES" [NOTE]
+  set -- "$1" $2 "${3:-}"
+  printf '| %s | %s%% | %s%% |%s\n' "$1" "$2" "$3" "${5:+ $5 |}"
+}
+
+case "${1:-}" in
+  x11)  # on the display with-xvfb made
+    build/native/host/x11/mandeldive -root >/dev/null 2>&1 &
+    saver=$!
+    sleep 2
+    result=$(share "$saver")
+    kill "$saver"
+    row "X11 saver on Xvfb" "$result"
+    exit 0 ;;
+  wine)  # on the display with-xvfb made; $2 is the prefix
+    # shellcheck source=cmake/wine-env.sh
+    . cmake/wine-env.sh "$2"
+    wine_fill_prefix
+    wine build/win64/host/win32/mandeldive.scr /s >/dev/null 2>&1 &
+    saver=$!
+    sleep 5
+    result=$(share "$saver" "$WINEPREFIX")
+    kill "$saver"
+    wineserver -k 2>/dev/null || true
+    row "64-bit Windows saver under Wine on Xvfb" "$result" \
+      "Wine's services: $(echo "$result" | cut -d' ' -f3)%"
+    exit 0 ;;
+esac
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-power.XXXXXX")
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+echo "| Target, 1920x1080 | over ${seconds} s | between steps | note |"
+echo "|---|---|---|---|"
+cmake/with-xvfb 1920x1080x24 bash "$0" x11
+cmake/with-xvfb 1920x1080x24 bash "$0" wine "$work/prefix"
+
+(cd build/web/web/page && exec python3 -u -m http.server --bind 127.0.0.1 0) >"$work/server" 2>&1 &
+server=$!
+for _ in $(seq 100); do
+  port=$(sed -n 's/.*port \([0-9][0-9]*\).*/\1/p' "$work/server" | head -n 1)
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+browser() {  # browser URL: the share of the browser holding URL
+  node tests/web/page_driver.js hold "$1" $((seconds + 5)) >"$work/pid" &
+  local driver=$! pid=""
+  for _ in $(seq 600); do
+    pid=$(head -n 1 "$work/pid")
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] && share "$pid"
+  wait "$driver"
+}
+row "the live page in headless Chromium" "$(browser "http://127.0.0.1:$port/")"
+row "a blank page in the same Chromium" "$(browser about:blank)"
