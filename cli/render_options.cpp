@@ -17,6 +17,7 @@ enum Option {
   kAnimation,
   kFrameMs,
   kLiteral,
+  kThreads,
   kOutput,
   kOwnOptions
 };
@@ -37,6 +38,10 @@ const std::vector<OptionSpec> kOptions = WithCommonOptions(
              std::to_string(kTickIntervalMs) + ")"},
         {"literal", nullptr,
          "render pixel by pixel, as plainly defined (same pictures, slower)"},
+        {"threads", "N",
+         "threads computing each picture, 1.." +
+             std::to_string(kMaxRenderThreads) +
+             " (default: the CPUs it may run on; the same pictures)"},
         {"o", "FILE.png",
          "the picture after the last tick (- for standard output)"},
     },
@@ -80,6 +85,13 @@ class RenderSink final : public CommonOptionSink {
                                 1, kMaxFrameMs, &o.frameMs, error);
       case kLiteral:
         o.literal = true;
+        return true;
+      case kThreads:
+        if (!ReadNumberOption(value, "threads", "a number", 1,
+                              kMaxRenderThreads, &n, error)) {
+          return false;
+        }
+        o.threads = static_cast<std::int32_t>(n);
         return true;
       case kOutput:
         haveOutput = true;

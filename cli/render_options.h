@@ -12,6 +12,7 @@ namespace mandeldive {
 
 constexpr std::int32_t kMaxRenderSide = 16384;
 constexpr std::int64_t kMaxFrameMs = 3600000;
+constexpr std::int64_t kMaxRenderThreads = 1024;
 // WebP's limits: its sides have 14 bits, its frame times are ints of
 // milliseconds. The encoder checks the side again.
 constexpr std::int32_t kMaxAnimationSide = 16383;
@@ -33,7 +34,8 @@ struct RenderOptions : CommonOptions {
   std::string animation;                   // empty: no animated WebP
   std::int64_t frameMs = kTickIntervalMs;  // as long as the saver shows it
   std::string output;
-  bool literal = false;  // the plain per-pixel pass, for comparison
+  bool literal = false;      // the plain per-pixel pass, for comparison
+  std::int32_t threads = 0;  // 0: as many as the CPUs it may run on
 };
 
 // Reads argv[1..argc-1]. On bad input returns false with a one-line reason

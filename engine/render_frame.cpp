@@ -1,4 +1,5 @@
 #include <cassert>
+#include <vector>
 
 #include "engine/colour_schemes.h"
 #include "engine/escape_kernel.h"
@@ -33,6 +34,78 @@ void ColourLinearly(const LinearColour (&terms)[2], const EscapeResult* points,
   }
 }
 
+// What every column of a pass shares.
+struct ColumnPass {
+  EscapeKernelFn kernel;
+  const ColourScheme* inside;
+  const ColourScheme* escaped;
+  // Both schemes linear in the channels: one loop colours both sides.
+  bool linear;
+  LinearColour terms[2];
+  const Cell* cells;
+  std::int32_t columns;
+  std::int32_t rows;
+};
+
+ColumnPass PassOf(const SaverEngine& engine) {
+  ColumnPass pass;
+  pass.kernel = BestEscapeKernel().run;
+  pass.inside = InsideScheme(engine.mandelbrotColor);
+  pass.escaped = EscapeScheme(engine.backgroundColor);
+  pass.linear = pass.inside != nullptr && pass.escaped != nullptr &&
+                pass.inside->terms.linear && pass.escaped->terms.linear;
+  pass.terms[0] =
+      pass.escaped != nullptr ? pass.escaped->terms : LinearColour{};
+  pass.terms[1] = pass.inside != nullptr ? pass.inside->terms : LinearColour{};
+  pass.cells = engine.cells;
+  pass.columns = engine.columns;
+  pass.rows = engine.rows;
+  return pass;
+}
+
+// Rows first..first + count - 1 (count <= kChunkRows) of the column at x,
+// whose ys are given: their colours, and each band of cell rows' in-set
+// points among them added to bandCounts.
+void ComputeChunk(const ColumnPass& pass, double x, const double* ys,
+                  std::int32_t first, std::int32_t count, ColorRef* colours,
+                  std::int32_t* bandCounts) {
+  EscapeResult points[kChunkRows];
+  pass.kernel(x, ys, count, points);
+  if (pass.linear) {
+    ColourLinearly(pass.terms, points, count, colours);
+  } else {
+    // A scheme out of range keeps what is on screen.
+    if (pass.inside == nullptr || pass.escaped == nullptr) {
+      for (std::int32_t k = 0; k < count; ++k) colours[k] = kKeepPixel;
+    }
+    if (pass.inside != nullptr)
+      pass.inside->column(points, count, true, colours);
+    if (pass.escaped != nullptr) {
+      pass.escaped->column(points, count, false, colours);
+    }
+  }
+  const std::int32_t last = first + count - 1;
+  for (std::int32_t r = 0; r < pass.rows; ++r) {
+    const Rect& band = pass.cells[r * pass.columns].rect;
+    const std::int32_t from = band.top > first ? band.top : first;
+    const std::int32_t to = band.bottom < last ? band.bottom : last;
+    std::int32_t inSet = 0;
+    for (std::int32_t j = from; j <= to; ++j) inSet += points[j - first].inside;
+    bandCounts[r] += inSet;
+  }
+}
+
+// Adds column i's band counts to the cells whose columns hold i.
+void CountColumn(SaverEngine& engine, std::int32_t i,
+                 const std::int32_t* bandCounts) {
+  for (std::int32_t c = 0; c < engine.columns; ++c) {
+    const Rect& stripe = engine.cells[c].rect;
+    if (stripe.left > i || i > stripe.right) continue;
+    for (std::int32_t r = 0; r < engine.rows; ++r)
+      engine.cells[r * engine.columns + c].count += bandCounts[r];
+  }
+}
+
 }  // namespace
 
 // The same pass as RenderFrameLiteral, a column at a time: the progress
@@ -42,22 +115,16 @@ void ColourLinearly(const LinearColour (&terms)[2], const EscapeResult* points,
 // integers, so the counts are the literal ones.
 void SaverEngine::RenderFrame() {
   assert(window != nullptr && "RenderFrame needs an attached surface");
+  if (columnWorkers != nullptr) {
+    RenderFrameOnWorkers();
+    return;
+  }
   SurfaceContext context(*window);
   ClearCounts();
   const std::int32_t width = client.right;
   const std::int32_t height = client.bottom;
-  const ColourScheme* inside = InsideScheme(mandelbrotColor);
-  const ColourScheme* escaped = EscapeScheme(backgroundColor);
-  const EscapeKernelFn kernel = BestEscapeKernel().run;
-  // Both schemes linear in the channels: one loop colours both sides.
-  const bool linear = inside != nullptr && escaped != nullptr &&
-                      inside->terms.linear && escaped->terms.linear;
-  const LinearColour terms[2] = {
-      escaped != nullptr ? escaped->terms : LinearColour{},
-      inside != nullptr ? inside->terms : LinearColour{}};
-
+  const ColumnPass pass = PassOf(*this);
   double ys[kChunkRows];
-  EscapeResult points[kChunkRows];
   ColorRef colours[kChunkRows];
   const bool oneChunk = height + 1 <= kChunkRows;
   double x = originX;
@@ -77,39 +144,70 @@ void SaverEngine::RenderFrame() {
           ys[k] = y;
         }
       }
-      kernel(x, ys, rowsHere, points);
-      if (linear) {
-        ColourLinearly(terms, points, rowsHere, colours);
-      } else {
-        // A scheme out of range keeps what is on screen.
-        if (inside == nullptr || escaped == nullptr) {
-          for (std::int32_t k = 0; k < rowsHere; ++k) colours[k] = kKeepPixel;
-        }
-        if (inside != nullptr) inside->column(points, rowsHere, true, colours);
-        if (escaped != nullptr) {
-          escaped->column(points, rowsHere, false, colours);
-        }
-      }
-      // Each band of cell rows counts the in-set points of its rows here.
-      const std::int32_t last = first + rowsHere - 1;
-      for (std::int32_t r = 0; r < rows; ++r) {
-        const Rect& band = cells[r * columns].rect;
-        const std::int32_t from = band.top > first ? band.top : first;
-        const std::int32_t to = band.bottom < last ? band.bottom : last;
-        std::int32_t count = 0;
-        for (std::int32_t j = from; j <= to; ++j)
-          count += points[j - first].inside;
-        bandCounts[r] += count;
-      }
+      ComputeChunk(pass, x, ys, first, rowsHere, colours, bandCounts);
       window->DrawColumn(i, first, colours, rowsHere);
     }
-    for (std::int32_t c = 0; c < columns; ++c) {
-      const Rect& stripe = cells[c].rect;
-      if (stripe.left > i || i > stripe.right) continue;
-      for (std::int32_t r = 0; r < rows; ++r)
-        cells[r * columns + c].count += bandCounts[r];
-    }
+    CountColumn(*this, i, bandCounts);
   }
+}
+
+// The pass above with its columns computed on the workers' threads into a
+// whole picture, and drawn here in order as each is done: the same calls
+// on the surface, the same counts. The xs and ys are summed here, once, in
+// the order the pass above sums them.
+void SaverEngine::RenderFrameOnWorkers() {
+  SurfaceContext context(*window);
+  ClearCounts();
+  const std::int32_t columnCount = client.right + 1;
+  const std::int32_t height = client.bottom;
+  const std::int32_t rowCount = height + 1;
+  struct Job {
+    ColumnPass pass;
+    std::vector<double> xs;
+    std::vector<double> ys;
+    std::vector<ColorRef> colours;         // a column after another
+    std::vector<std::int32_t> bandCounts;  // kGridSide a column
+    std::int32_t rowCount;
+  } job{PassOf(*this),
+        std::vector<double>(columnCount),
+        std::vector<double>(rowCount),
+        std::vector<ColorRef>(static_cast<std::size_t>(columnCount) * rowCount),
+        std::vector<std::int32_t>(static_cast<std::size_t>(columnCount) *
+                                  kGridSide),
+        rowCount};
+  double x = originX;
+  for (double& xi : job.xs) xi = x += step;
+  double y = originY;
+  for (double& yk : job.ys) yk = y += step;
+  auto compute = [](void* context, std::int32_t i) {
+    Job& j = *static_cast<Job*>(context);
+    ColorRef* colours =
+        j.colours.data() + static_cast<std::size_t>(i) * j.rowCount;
+    std::int32_t* counts =
+        j.bandCounts.data() + static_cast<std::size_t>(i) * kGridSide;
+    for (std::int32_t first = 0; first < j.rowCount; first += kChunkRows) {
+      const std::int32_t rowsHere =
+          j.rowCount - first < kChunkRows ? j.rowCount - first : kChunkRows;
+      ComputeChunk(j.pass, j.xs[i], j.ys.data() + first, first, rowsHere,
+                   colours + first, counts);
+    }
+  };
+  columnWorkers->Start(columnCount, compute, &job);
+  for (std::int32_t i = 0; i < columnCount; ++i) {
+    window->MarkProgress(i, height);
+    columnWorkers->WaitFor(i);
+    const ColorRef* colours =
+        job.colours.data() + static_cast<std::size_t>(i) * rowCount;
+    for (std::int32_t first = 0; first < rowCount; first += kChunkRows) {
+      const std::int32_t rowsHere =
+          rowCount - first < kChunkRows ? rowCount - first : kChunkRows;
+      window->DrawColumn(i, first, colours + first, rowsHere);
+    }
+    CountColumn(
+        *this, i,
+        job.bandCounts.data() + static_cast<std::size_t>(i) * kGridSide);
+  }
+  columnWorkers->Finish();
 }
 
 }  // namespace mandeldive

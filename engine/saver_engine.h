@@ -7,6 +7,7 @@
 #include "engine/calendar_clock.h"
 #include "engine/caption_text.h"
 #include "engine/colour.h"
+#include "engine/column_workers.h"
 #include "engine/drawing_surface.h"
 #include "engine/rect.h"
 
@@ -92,8 +93,14 @@ class SaverEngine {
   // Tick renders with RenderFrameLiteral instead: the same pictures, slowly;
   // for measuring the fast pass against it.
   bool literalPass = false;
+  // Threads for RenderFrame's columns; null computes them here, as it
+  // draws them, with no heap allocation. With workers the pass holds the
+  // whole picture's colours in memory once (std::bad_alloc when it cannot).
+  ColumnWorkers* columnWorkers = nullptr;
 
  private:
+  // RenderFrame on columnWorkers.
+  void RenderFrameOnWorkers();
   // True when some used cell has low < count < high for this grid.
   bool AnyCellQualifies(double low, double high) const;
 };

@@ -15,7 +15,7 @@ expect_exit() {  # expect_exit CODE ARGS...
 
 for bad in "--size 0x5" "--size 16385x10" "--size 10" "--mandelbrot-color 9" \
            "--background-color 15" "--background-color x" "--ticks -1" \
-           "--time 1.5" "--frobnicate 1"; do
+           "--time 1.5" "--frobnicate 1" "--threads 0" "--threads 1025"; do
   # shellcheck disable=SC2086
   check "bad '$bad' exits 2" expect_exit 2 $bad -o "$dir/bad.png"
   check "bad '$bad' writes no file" test ! -e "$dir/bad.png"
@@ -50,6 +50,24 @@ check "a fixed time repeats the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 -o '$dir/b.png' && cmp -s '$dir/a.png' '$dir/b.png'"
 check "the literal pass draws the same dive" bash -c "
   '$render' --size 60x45 --ticks 6 --time 99 --literal -o '$dir/c.png' && cmp -s '$dir/a.png' '$dir/c.png'"
+# Any number of threads draws the same dives: pictures, frames and
+# animations, byte for byte.
+while read -r size schemes; do
+  for threads in 1 2 3 7; do
+    # shellcheck disable=SC2086
+    "$render" --size "$size" $schemes --ticks 23 --time 77 --threads "$threads" \
+      --frames "$dir/t$threads" --animation "$dir/t$threads.webp" -o "$dir/t$threads.png"
+  done
+  for threads in 2 3 7; do
+    check "$size, $schemes: $threads threads draw what one does" bash -c "
+      cmp -s '$dir/t1.png' '$dir/t$threads.png' && cmp -s '$dir/t1.webp' '$dir/t$threads.webp' &&
+      diff -r '$dir/t1' '$dir/t$threads' >/dev/null"
+  done
+  rm -rf "$dir"/t[0-9]*
+done <<'CASES'
+333x201 --mandelbrot-color 5 --background-color 11
+96x2100 --mandelbrot-color 8 --background-color 10
+CASES
 check "--help exits 0" expect_exit 0 --help
 check "--help names the ticks of a dive" grep -q 'a whole dive is 23' "$dir/out"
 check "--version exits 0" expect_exit 0 --version

@@ -12,6 +12,17 @@
 namespace mandeldive {
 namespace {
 
+// Lends a pass "threads" that compute every column at Start, last first:
+// the pass on workers must not depend on the order columns are done in.
+class ReversedWorkers final : public ColumnWorkers {
+ public:
+  void Start(std::int32_t count, Compute compute, void* context) override {
+    for (std::int32_t i = count - 1; i >= 0; --i) compute(context, i);
+  }
+  void WaitFor(std::int32_t) override {}
+  void Finish() override {}
+};
+
 struct Pair {
   Pair(std::int32_t w, std::int32_t h, std::uint32_t inside,
        std::uint32_t escape)
@@ -69,26 +80,32 @@ TEST(RenderFrameFast, WholeDivesAndOddSizesMatchTheLiteralPass) {
       {211, 0, 0, 0, 1},    {6, 4400, 8, 9, 4},  // columns longer than the
                                                  // pass's chunk of rows
   };
+  ReversedWorkers workers;
   for (const auto& d : dives) {
-    SCOPED_TRACE(testing::Message() << d.w << "x" << d.h);
-    Pair p(d.w, d.h, d.inside, d.escape);
-    FixedClock clock(d.second);
-    p.fast.clock = p.literal.clock = &clock;
-    for (int tick = 0; tick < 23; ++tick) {
-      const bool render = p.fast.phase == PhaseRender;
-      if (render) {
-        if (p.fast.zoomLevel == 1) {
-          p.fast.ResetView();
-          p.literal.ResetView();
+    for (ColumnWorkers* lent : {static_cast<ColumnWorkers*>(nullptr),
+                                static_cast<ColumnWorkers*>(&workers)}) {
+      SCOPED_TRACE(testing::Message()
+                   << d.w << "x" << d.h << (lent ? " on workers" : ""));
+      Pair p(d.w, d.h, d.inside, d.escape);
+      p.fast.columnWorkers = lent;
+      FixedClock clock(d.second);
+      p.fast.clock = p.literal.clock = &clock;
+      for (int tick = 0; tick < 23; ++tick) {
+        const bool render = p.fast.phase == PhaseRender;
+        if (render) {
+          if (p.fast.zoomLevel == 1) {
+            p.fast.ResetView();
+            p.literal.ResetView();
+          }
+          p.Render();
+          p.fast.phase = p.literal.phase = PhaseCaption;
+          p.ExpectSame();
+        } else {
+          p.fast.Tick();
+          p.literal.Tick();
+          ASSERT_EQ(p.fast.originX, p.literal.originX);
+          ASSERT_EQ(p.fast.step, p.literal.step);
         }
-        p.Render();
-        p.fast.phase = p.literal.phase = PhaseCaption;
-        p.ExpectSame();
-      } else {
-        p.fast.Tick();
-        p.literal.Tick();
-        ASSERT_EQ(p.fast.originX, p.literal.originX);
-        ASSERT_EQ(p.fast.step, p.literal.step);
       }
     }
   }
@@ -154,15 +171,20 @@ TEST(RenderFrameFast, ScreenAtEachColumnIsAStateOfTheLiteralPass) {
   literal.ResetView();
   literal.RenderFrameLiteral();
 
-  WatchingSurface watched(50, 37, reference.pixels());
-  SaverEngine fast;
-  fast.mandelbrotColor = 7;
-  fast.backgroundColor = 11;
-  fast.Attach(&watched);
-  fast.ResetView();
-  fast.RenderFrame();
-  EXPECT_EQ(watched.marks, 51);
-  EXPECT_EQ(watched.inner().pixels(), reference.pixels());
+  ReversedWorkers workers;
+  for (ColumnWorkers* lent : {static_cast<ColumnWorkers*>(nullptr),
+                              static_cast<ColumnWorkers*>(&workers)}) {
+    WatchingSurface watched(50, 37, reference.pixels());
+    SaverEngine fast;
+    fast.mandelbrotColor = 7;
+    fast.backgroundColor = 11;
+    fast.columnWorkers = lent;
+    fast.Attach(&watched);
+    fast.ResetView();
+    fast.RenderFrame();
+    EXPECT_EQ(watched.marks, 51);
+    EXPECT_EQ(watched.inner().pixels(), reference.pixels());
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "surface/memory_surface.h"
 #include "tools/frame_directory.h"
 #include "tools/render_progress.h"
+#include "tools/thread_column_workers.h"
 
 namespace mandeldive {
 namespace {
@@ -54,6 +55,10 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
   engine.backgroundColor = options.backgroundColor;
   if (options.fixedTime) engine.clock = &fixedClock;
   engine.literalPass = options.literal;
+  const std::int32_t threads =
+      options.threads > 0 ? options.threads : UsableCpus();
+  ThreadColumnWorkers workers(threads);
+  if (threads > 1) engine.columnWorkers = &workers;
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     progress.StartTick(tick);

@@ -34,6 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   if (options.ticks < 0 || options.ticks > kMaxTicks) Broken("ticks", seen);
   if (options.fixedTime && options.time < 0) Broken("negative time", seen);
   if (options.output.empty()) Broken("accepted without an output", seen);
+  if (options.threads < 0 || options.threads > kMaxRenderThreads)
+    Broken("threads", seen);
   if (options.frameMs < 1 || options.frameMs > kMaxFrameMs)
     Broken("frame time", seen);
   if (!options.animation.empty()) {

@@ -1,0 +1,49 @@
+// The renderer's threads for the engine's render passes: the calling
+// thread and threads - 1 helpers, started for each pass and joined at its
+// end, take the columns in order from one counter; the caller computes
+// columns too while it waits for the one it draws next.
+#ifndef MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
+#define MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/column_workers.h"
+
+namespace mandeldive {
+
+class ThreadColumnWorkers final : public ColumnWorkers {
+ public:
+  explicit ThreadColumnWorkers(std::int32_t threads) : threads_(threads) {}
+  ~ThreadColumnWorkers() { Finish(); }
+
+  void Start(std::int32_t count, Compute compute, void* context) override;
+  void WaitFor(std::int32_t column) override;
+  void Finish() override;
+
+ private:
+  // Computes the next column nobody has taken; false when none is left.
+  bool TakeOne();
+
+  std::int32_t threads_;
+  std::int32_t count_ = 0;
+  Compute compute_ = nullptr;
+  void* context_ = nullptr;
+  std::atomic<std::int32_t> next_{0};
+  std::unique_ptr<std::atomic<bool>[]> done_;
+  std::mutex mutex_;
+  std::condition_variable columnDone_;
+  std::vector<std::thread> helpers_;
+};
+
+// The CPUs this process may run on (sched_getaffinity), at least 1.
+std::int32_t UsableCpus();
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
