@@ -12,7 +12,7 @@ share of one core, printed as "whole idle services":
 The tree is PID and every process below it, looked up again at every
 sample, so processes started meanwhile count. Time on the CPU is read per
 thread from /proc/PID/task/TID/schedstat (nanoseconds), every 100 ms; a
-process that ends keeps what it was last seen to have spent.
+thread that ends keeps what it was last seen to have spent.
 """
 import os
 import sys
@@ -59,25 +59,26 @@ def in_prefix(pid, prefix):
         return False
 
 
-def spent(pid):
-    total = 0
+def threads(pid):
+    """{tid: ns on the CPU} of the process's threads now."""
+    found = {}
     try:
         for tid in os.listdir(f"/proc/{pid}/task"):
             try:
                 with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
-                    total += int(f.read().split()[0])
+                    found[int(tid)] = int(f.read().split()[0])
             except OSError:
                 pass
     except OSError:
-        return None
-    return total
+        pass
+    return found
 
 
 def main():
     seconds = float(sys.argv[1])
     root = int(sys.argv[2])
     prefix = sys.argv[3] if len(sys.argv) > 3 else None
-    last = {}  # pid -> (ns spent, in the tree)
+    last = {}  # tid -> (ns spent, in the tree): an ended thread keeps its own
     samples = []  # (time, tree ns, services ns)
     start = time.monotonic()
     while True:
@@ -87,9 +88,8 @@ def main():
         if prefix:
             services = {p for p in table if p not in members and in_prefix(p, prefix)}
         for pid in members | services:
-            ns = spent(pid)
-            if ns is not None:
-                last[pid] = (ns, pid in members)
+            for tid, ns in threads(pid).items():
+                last[tid] = (ns, pid in members)
         now = time.monotonic()
         samples.append((now,
                         sum(ns for ns, inside in last.values() if inside),

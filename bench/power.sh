@@ -31,6 +31,9 @@ case "${1:-}" in
     # shellcheck source=cmake/wine-env.sh
     . cmake/wine-env.sh "$2"
     wine_fill_prefix
+    # The prefix's first start updates it; that is done before the saver.
+    timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
+    timeout 60 wineserver -w || true
     wine build/win64/host/win32/mandeldive.scr /s >/dev/null 2>&1 &
     saver=$!
     sleep 5

@@ -39,7 +39,8 @@ bash scripts/run web >"$dir/web" 2>"$dir/web-err" &
 server=$!
 set +m
 url_of() { sed -n 's/^Open \(http:[^ ]*\) in a browser.*/\1/p' "$dir/web"; }
-check "bash scripts/run web prints the page's address" wait_until 300 test -n "$(url_of)"
+has_url() { [ -n "$(url_of)" ]; }
+check "bash scripts/run web prints the page's address" wait_until 300 has_url
 url=$(url_of)
 fetch() {  # fetch PATH: the body to stdout, the content type to $dir/type
   python3 - "$url$1" "$dir/type" <<'PY'
