@@ -38,6 +38,9 @@
 #define IDC_INSIDE_RED_GREEN 41033
 #define IDC_INSIDE_GREEN_PURPLE 41034
 
+/* Full screen: a dive on every monitor. */
+#define IDC_EVERY_MONITOR 41040
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

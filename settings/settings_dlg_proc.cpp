@@ -35,6 +35,9 @@ INT_PTR OnInitDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_ESCAPE_FIRST + engine.backgroundColor,
                    BST_CHECKED);
   }
+  CheckDlgButton(
+      dialog, IDC_EVERY_MONITOR,
+      programSettings.everyMonitor != 0 ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -51,6 +54,7 @@ INT_PTR OnOk(HWND dialog) {
   engine.mandelbrotColor = InsideSchemeFromButtons(inside);
   engine.backgroundColor =
       EscapeSchemeFromButtons(escape, engine.backgroundColor);
+  programSettings.everyMonitor = Checked(dialog, IDC_EVERY_MONITOR) ? 1 : 0;
   WriteSettings();
   EndDialog(dialog, IDOK);
   return TRUE;

@@ -12,6 +12,9 @@ namespace mandeldive {
 const char kSettingsKey[] = "Software\\Zemvira\\ScreenSavers\\Mandelbrot";
 const char kMandelbrotColorValue[] = "MandelbrotColor";
 const char kBackgroundColorValue[] = "BackgroundColor";
+const char kEveryMonitorValue[] = "EveryMonitor";
+
+HostSettings programSettings;
 
 namespace {
 
@@ -38,25 +41,28 @@ void SetNumber(HKEY key, const char* name, std::uint32_t field) {
 
 }  // namespace
 
-void ReadSettings(SaverEngine& engine) {
+void ReadSettings(SaverEngine& engine, HostSettings* host) {
   HKEY key = nullptr;
   if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
     return;
   QueryNumber(key, kMandelbrotColorValue, &engine.mandelbrotColor);
   QueryNumber(key, kBackgroundColorValue, &engine.backgroundColor);
+  if (host != nullptr)
+    QueryNumber(key, kEveryMonitorValue, &host->everyMonitor);
   RegCloseKey(key);
 }
 
-void WriteSettings(const SaverEngine& engine) {
+void WriteSettings(const SaverEngine& engine, const HostSettings* host) {
   HKEY key = nullptr;
   if (RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) != ERROR_SUCCESS)
     return;
   SetNumber(key, kMandelbrotColorValue, engine.mandelbrotColor);
   SetNumber(key, kBackgroundColorValue, engine.backgroundColor);
+  if (host != nullptr) SetNumber(key, kEveryMonitorValue, host->everyMonitor);
   RegCloseKey(key);
 }
 
-void ReadSettings() { ReadSettings(programEngine); }
-void WriteSettings() { WriteSettings(programEngine); }
+void ReadSettings() { ReadSettings(programEngine, &programSettings); }
+void WriteSettings() { WriteSettings(programEngine, &programSettings); }
 
 }  // namespace mandeldive

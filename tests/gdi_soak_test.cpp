@@ -1,6 +1,7 @@
 // The Windows saver left running: the real SaverWndProc on a real window,
-// driven by WM_TIMER for over forty whole cycles of the dive. Neither the
-// GDI handle table nor the working set may grow after the first cycle.
+// beside a second monitor's dive window with an engine of its own, both
+// driven by WM_TIMER for fifty whole cycles of the dive. Neither the GDI
+// handle table nor the working set may grow after the first cycle.
 #include <gtest/gtest.h>
 #include <windows.h>
 // psapi.h needs windows.h's types first.
@@ -12,6 +13,7 @@
 
 #include "engine/program_engine.h"
 #include "host/win32/gdi_surface.h"
+#include "host/win32/other_monitors.h"
 #include "host/win32/saver_wnd_proc.h"
 #include "tests/win32_test_window.h"
 
@@ -68,9 +70,10 @@ HWND MakeSaverWindow() {
 }
 
 // The timer's messages as the loop would dispatch them, one tick each.
-void Tick(HWND window, int count) {
+void Tick(const std::vector<HWND>& windows, int count) {
   for (int i = 0; i < count; ++i) {
-    SendMessageA(window, WM_TIMER, kAnimationTimer, 0);
+    for (HWND window : windows)
+      SendMessageA(window, WM_TIMER, kAnimationTimer, 0);
     PumpMessages();
   }
 }
@@ -80,12 +83,18 @@ TEST(GdiSoak, AThousandTicksLeaveTheHandlesAndTheWorkingSetAsTheyWere) {
   ASSERT_NE(window, nullptr);
   GdiSurface surface(window);
   programEngine.Attach(&surface);
-  Tick(window, kTicksPerCycle);
+  OtherMonitors other(GetModuleHandleA(nullptr), window, true);
+  other.Layout({{300, 0, 500, 150}}, SW_SHOW);
+  std::vector<HWND> windows = other.windows();
+  ASSERT_EQ(windows.size(), 1u);
+  windows.push_back(window);
+  Tick(windows, kTicksPerCycle);
   const unsigned handles = HandleCensus();
   const std::size_t working = WorkingSet();
-  Tick(window, kSoakTicks);
+  Tick(windows, kSoakTicks);
   const unsigned handlesAfter = HandleCensus();
   const std::size_t workingAfter = WorkingSet();
+  other.Layout({}, SW_SHOW);
   programEngine.Detach();
   DestroyWindow(window);
   PumpMessages();

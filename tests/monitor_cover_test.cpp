@@ -52,6 +52,34 @@ TEST(BlankMonitorRects, EveryMonitorButThePrimaryOne) {
   }
 }
 
+// The saver is aware of each monitor's own scale, so monitors come in
+// device pixels, whatever their scale factors: each window covers its
+// monitor's pixels exactly, and each engine is sized in them.
+TEST(BlankMonitorRects, MixedScalesInDevicePixels) {
+  struct {
+    const char* layout;
+    ScreenRect primary;
+    std::vector<MonitorArea> monitors;
+    std::vector<ScreenRect> others;
+  } const cases[] = {
+      {"a 4K primary at 200%, a 1080p one at 100% to its right",
+       {0, 0, 3840, 2160},
+       {{{0, 0, 3840, 2160}, true}, {{3840, 0, 5760, 1080}, false}},
+       {{3840, 0, 5760, 1080}}},
+      {"a 1440p one at 150% left of a 1080p primary at 125%, lower down",
+       {0, 0, 1920, 1080},
+       {{{-2560, 300, 0, 1740}, false}, {{0, 0, 1920, 1080}, true}},
+       {{-2560, 300, 0, 1740}}},
+      {"a 1080p mirror of a 4K primary",
+       {0, 0, 3840, 2160},
+       {{{0, 0, 3840, 2160}, true}, {{0, 0, 1920, 1080}, false}},
+       {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BlankMonitorRects(c.monitors, c.primary), c.others) << c.layout;
+  }
+}
+
 // A mirror counts as covered only when the saver's window holds all of it:
 // a larger one shows desktop beyond the window's edges.
 TEST(BlankMonitorRects, ASecondaryWiderThanTheSaversWindowIsBlanked) {

@@ -142,6 +142,9 @@ std::vector<Row> ExpectedRows() {
                     static_cast<short>(i >= 7 ? 61 : 48), 10, i == 0, false,
                     false});
   }
+  // Below both groups, and after them in the tab order.
+  rows.push_back({IDC_EVERY_MONITOR, kButtonAtom, BS_AUTOCHECKBOX,
+                  "Dive on every monitor", 7, 146, 165, 10, true, true, false});
   return rows;
 }
 
@@ -151,7 +154,7 @@ TEST(SettingsTemplate, EveryControlAsDesigned) {
             static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU |
                                DS_MODALFRAME | DS_CENTER | DS_SETFONT));
   EXPECT_EQ(t.cx, 329);
-  EXPECT_EQ(t.cy, 147);
+  EXPECT_EQ(t.cy, 162);
   EXPECT_EQ(t.caption, "Settings");
   EXPECT_EQ(t.pointSize, 8);
   EXPECT_EQ(t.face, "MS Sans Serif");
@@ -257,6 +260,7 @@ class SettingsDialog : public ::testing::Test {
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
     programEngine.mandelbrotColor = 0;
     programEngine.backgroundColor = 0;
+    programSettings.everyMonitor = 0;
   }
   void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
 
@@ -268,6 +272,20 @@ class SettingsDialog : public ::testing::Test {
     RegSetValueExA(key, kBackgroundColorValue, 0, REG_DWORD,
                    reinterpret_cast<BYTE*>(&escape), 4);
     RegCloseKey(key);
+  }
+  static void StoreEveryMonitor(DWORD value) {
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key);
+    RegSetValueExA(key, kEveryMonitorValue, 0, REG_DWORD,
+                   reinterpret_cast<BYTE*>(&value), 4);
+    RegCloseKey(key);
+  }
+  static std::uint32_t StoredEveryMonitor() {
+    SaverEngine reader;
+    HostSettings host;
+    host.everyMonitor = 0xDEAD;
+    ReadSettings(reader, &host);
+    return host.everyMonitor;
   }
   static bool KeyExists() {
     HKEY key = nullptr;
@@ -308,7 +326,7 @@ TEST_F(SettingsDialog, FreshPrefixOpensOnDefaultsAndOkWritesThem) {
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(checked, (std::vector<int>{IDC_ESCAPE_WHITE, IDC_INSIDE_BLACK}));
   EXPECT_EQ(focus, ok) << "the focus starts on OK";
-  EXPECT_EQ(controls, 29);
+  EXPECT_EQ(controls, 30);
   EXPECT_EQ(label, "Back + white");
   ASSERT_TRUE(KeyExists());
   std::uint32_t inside, escape;
@@ -400,6 +418,36 @@ TEST_F(SettingsDialog, EnterActsAsOkAndEscapeAsCancel) {
   Stored(&inside, &escape);
   EXPECT_EQ(inside, 6u);
   EXPECT_EQ(escape, 1u);
+}
+
+// The check box shows the stored value (any non-zero one checked); OK
+// writes it with the schemes, Cancel writes nothing.
+TEST_F(SettingsDialog, EveryMonitorFollowsTheStoredValue) {
+  struct {
+    DWORD stored;
+    bool click;
+    int button;
+    bool shown;
+    std::uint32_t after;
+  } const cases[] = {
+      {0, true, IDOK, false, 1},     {7, false, IDOK, true, 1},
+      {1, true, IDOK, true, 0},      {7, true, IDCANCEL, true, 7},
+      {0, true, IDCANCEL, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stored << (c.click ? " clicked " : " ")
+                                    << (c.button == IDOK ? "OK" : "Cancel"));
+    StoreBoth(2, 3);
+    StoreEveryMonitor(c.stored);
+    bool shown = !c.shown;
+    RunDialog([&](HWND dialog) {
+      shown = IsChecked(dialog, IDC_EVERY_MONITOR);
+      if (c.click) Click(dialog, IDC_EVERY_MONITOR);
+      Click(dialog, c.button);
+    });
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(StoredEveryMonitor(), c.after);
+  }
 }
 
 }  // namespace

@@ -111,5 +111,32 @@ TEST_F(SettingsStore, TheValueTypeIsNotExamined) {
   EXPECT_EQ(engine.mandelbrotColor, 2u);
 }
 
+// The third value goes with the two schemes when the host's settings are
+// given, by the same rules, and not otherwise.
+TEST_F(SettingsStore, EveryMonitorIsReadAndWrittenWithTheSchemes) {
+  SaverEngine engine;
+  HostSettings host;
+  host.everyMonitor = 1;
+  WriteSettings(engine);
+  DWORD type = 0, value = 0;
+  EXPECT_FALSE(Stored("EveryMonitor", &type, &value));
+  WriteSettings(engine, &host);
+  ASSERT_TRUE(Stored("EveryMonitor", &type, &value));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(value, 1u);
+  HostSettings reader;
+  ReadSettings(engine, &reader);
+  EXPECT_EQ(reader.everyMonitor, 1u);
+  // A value too long to be a DWORD leaves the field as it was.
+  HKEY key = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key);
+  const unsigned char eight[8] = {7};
+  RegSetValueExA(key, "EveryMonitor", 0, REG_BINARY, eight, sizeof eight);
+  RegCloseKey(key);
+  reader.everyMonitor = 5;
+  ReadSettings(engine, &reader);
+  EXPECT_EQ(reader.everyMonitor, 5u);
+}
+
 }  // namespace
 }  // namespace mandeldive

@@ -4,6 +4,8 @@
 
 namespace mandeldive {
 
+void (*displayChangeHandler)() = nullptr;
+
 namespace {
 
 LRESULT OnCreate(HWND window) {
@@ -45,6 +47,9 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam,
       return OnTimer(window);
     case WM_PAINT:
       return OnPaint(window);
+    case WM_DISPLAYCHANGE:
+      if (displayChangeHandler != nullptr) displayChangeHandler();
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

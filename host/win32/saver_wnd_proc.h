@@ -16,6 +16,10 @@ constexpr UINT_PTR kAnimationTimer = 1;
 LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam);
 
+// Called on WM_DISPLAYCHANGE (monitors added, removed or resized) when set:
+// how the full-screen saver lays its windows out again.
+extern void (*displayChangeHandler)();
+
 }  // namespace mandeldive
 
 #endif  // MANDELDIVE_HOST_WIN32_SAVER_WND_PROC_H_

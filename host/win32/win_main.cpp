@@ -2,12 +2,13 @@
 // dialog from the command line, sets up the window and runs the loop.
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "engine/program_engine.h"
-#include "host/win32/blank_windows.h"
 #include "host/win32/command_line.h"
 #include "host/win32/gdi_surface.h"
+#include "host/win32/other_monitors.h"
 #include "host/win32/saver_wnd_proc.h"
 #include "resource.h"
 #include "settings/settings_dlg_proc.h"
@@ -45,17 +46,43 @@ HWND CreateFullScreen(HINSTANCE instance) {
   return window;
 }
 
-// Black windows over every other monitor, so that the saver hides the whole
-// desktop; none on a single monitor. The saver's own window stays as it is.
-std::vector<HWND> CoverOtherMonitors(HINSTANCE instance, HWND saverWindow) {
-  RECT covered = {0, 0, 0, 0};
-  GetWindowRect(saverWindow, &covered);
-  const std::vector<ScreenRect> areas = BlankMonitorRects(
-      ListMonitors(),
-      {covered.left, covered.top, covered.right, covered.bottom});
-  if (areas.empty() || !RegisterBlankClass(instance)) return {};
-  return CreateBlankWindows(instance, saverWindow, areas);
+// Full screen: the windows over every other monitor, black or each with a
+// dive of its own as the settings choose, and the saver window's surface.
+std::unique_ptr<OtherMonitors> otherMonitors;
+GdiSurface* mainSurface = nullptr;
+int shownAs = SW_SHOW;
+
+// Monitors added, removed or resized: the saver's window takes the primary
+// monitor's new size, and a new size starts its dive again from the full
+// view; the other monitors' windows are laid out anew. Nothing happens when
+// the layout is as it was.
+void OnDisplayChange() {
+  RECT desktop = {0, 0, 0, 0};
+  GetClientRect(GetDesktopWindow(), &desktop);
+  RECT now = {0, 0, 0, 0};
+  GetWindowRect(mainWindow, &now);
+  const bool resized = now.left != 0 || now.top != 0 ||
+                       now.right != desktop.right ||
+                       now.bottom != desktop.bottom;
+  if (resized) {
+    SetWindowPos(mainWindow, nullptr, 0, 0, desktop.right, desktop.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (mainSurface != nullptr) programEngine.Attach(mainSurface);
+  }
+  const std::vector<ScreenRect> areas = OtherMonitorAreas(mainWindow);
+  if (!resized && areas == otherMonitors->areas()) return;
+  otherMonitors->Layout(areas, shownAs);
+  // Above the new windows, as at the start.
+  SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
+
+// Not every system says when its monitors change (Wine does not on an X
+// server's RandR changes), so the layout is also looked at every two
+// seconds, on a timer of the thread's own: the saver window's timer
+// messages all tick its engine.
+constexpr UINT kLayoutCheckMs = 2000;
+void CALLBACK CheckLayout(HWND, UINT, UINT_PTR, DWORD) { OnDisplayChange(); }
 
 HWND CreatePreview(HINSTANCE instance, std::uint32_t hostHandle) {
   HWND host = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(hostHandle));
@@ -87,12 +114,12 @@ int Run(HINSTANCE instance, HINSTANCE previous, int showCommand) {
   // The whole command line, not the runtime's idea of its tail, so that the
   // program path is skipped by our own rules.
   const LaunchRequest request = ChooseMode(CommandTail(GetCommandLineA()));
-  std::vector<HWND> blankWindows;
   switch (request.mode) {
     case SaverMode::FullScreen:
       mainWindow = CreateFullScreen(programInstance);
       if (mainWindow != nullptr) {
-        blankWindows = CoverOtherMonitors(programInstance, mainWindow);
+        otherMonitors = std::make_unique<OtherMonitors>(
+            programInstance, mainWindow, programSettings.everyMonitor != 0);
       }
       break;
     case SaverMode::Preview:
@@ -105,16 +132,25 @@ int Run(HINSTANCE instance, HINSTANCE previous, int showCommand) {
   }
   if (mainWindow == nullptr) return 0;
 
-  for (HWND blank : blankWindows) {
-    ShowWindow(blank, showCommand);
-    UpdateWindow(blank);
+  if (otherMonitors != nullptr) {
+    shownAs = showCommand;
+    otherMonitors->Layout(OtherMonitorAreas(mainWindow), showCommand);
   }
   ShowWindow(mainWindow, showCommand);
   UpdateWindow(mainWindow);
   ReadSettings();
   GdiSurface surface(mainWindow);
   programEngine.Attach(&surface);
+  UINT_PTR layoutTimer = 0;
+  if (otherMonitors != nullptr) {
+    mainSurface = &surface;
+    displayChangeHandler = OnDisplayChange;
+    layoutTimer = SetTimer(nullptr, 0, kLayoutCheckMs, CheckLayout);
+  }
   const WPARAM code = RunMessageLoop();
+  if (layoutTimer != 0) KillTimer(nullptr, layoutTimer);
+  displayChangeHandler = nullptr;
+  otherMonitors.reset();
   programEngine.Detach();
   return static_cast<int>(code);
 }

@@ -43,6 +43,7 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}, MIT License"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDEBAR}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "This installs the ${PRODUCT} screen saver, which dives into the Mandelbrot set, and makes it your screen saver.$\r$\n$\r$\nIt needs administrator rights: screen savers live in the Windows system folder.$\r$\n$\r$\nClick Install to go on."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is now your screen saver.$\r$\n$\r$\nIn its Settings you pick the colours, and with several monitors you can check $\"Dive on every monitor$\" to give each monitor a dive of its own."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
