@@ -1,8 +1,10 @@
 #include "cli/common_options.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "cli/option_words.h"
+#include "cli/version_line.h"
 
 namespace mandeldive {
 
@@ -49,6 +51,24 @@ bool CommonOptionSink::Take(std::size_t option, const char* value,
       return true;
   }
   return false;
+}
+
+int AnswerCommandLine(const char* program, const char* hint, bool parsed,
+                      const std::string& error, const CommonOptions& options,
+                      const std::string& usage) {
+  if (!parsed) {
+    std::fprintf(stderr, "%s: %s (try %s)\n", program, error.c_str(), hint);
+    return kExitBadInput;
+  }
+  if (options.help) {
+    std::fputs(usage.c_str(), stdout);
+    return kExitOk;
+  }
+  if (options.version) {
+    std::fputs(VersionLine(program).c_str(), stdout);
+    return kExitOk;
+  }
+  return -1;
 }
 
 }  // namespace mandeldive

@@ -55,6 +55,15 @@ class CommonOptionSink : public OptionSink {
   CommonOptions* common_;
 };
 
+// What every program does with its command line before its own work, once
+// `parsed` tells whether its options were read: a refusal gets one line on
+// stderr, "PROGRAM: ERROR (try HINT)", and kExitBadInput; --help prints
+// `usage` and --version the version line, with kExitOk. -1: neither, so the
+// program goes on.
+int AnswerCommandLine(const char* program, const char* hint, bool parsed,
+                      const std::string& error, const CommonOptions& options,
+                      const std::string& usage);
+
 }  // namespace mandeldive
 
 #endif  // MANDELDIVE_CLI_COMMON_OPTIONS_H_

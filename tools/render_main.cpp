@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cli/render_options.h"
-#include "cli/version_line.h"
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
@@ -136,18 +135,10 @@ int main(int argc, char** argv) {
   using namespace mandeldive;
   RenderOptions options;
   std::string error;
-  if (!ParseRenderArgs(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "mandeldive-render: %s (try --help)\n", error.c_str());
-    return kExitBadInput;
-  }
-  if (options.help) {
-    std::fputs(RenderUsage().c_str(), stdout);
-    return kExitOk;
-  }
-  if (options.version) {
-    std::fputs(VersionLine("mandeldive-render").c_str(), stdout);
-    return kExitOk;
-  }
+  const bool parsed = ParseRenderArgs(argc, argv, &options, &error);
+  const int answer = AnswerCommandLine("mandeldive-render", "--help", parsed,
+                                       error, options, RenderUsage());
+  if (answer >= 0) return answer;
   // A reader that goes away is a failed write, reported, not a silent end.
   signal(SIGPIPE, SIG_IGN);
   InstallInterruptCleanup();

@@ -20,7 +20,6 @@
 #include <cstring>
 #include <string>
 
-#include "cli/version_line.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
 #include "host/x11/x11_options.h"
@@ -261,18 +260,10 @@ int main(int argc, char** argv) {
   using namespace mandeldive;
   X11Options options;
   std::string error;
-  if (!ParseX11Args(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "mandeldive: %s (try -help)\n", error.c_str());
-    return kExitBadInput;
-  }
-  if (options.help) {
-    std::fputs(X11Usage().c_str(), stdout);
-    return kExitOk;
-  }
-  if (options.version) {
-    std::fputs(VersionLine("mandeldive").c_str(), stdout);
-    return kExitOk;
-  }
+  const bool parsed = ParseX11Args(argc, argv, &options, &error);
+  const int answer = AnswerCommandLine("mandeldive", "-help", parsed, error,
+                                       options, X11Usage());
+  if (answer >= 0) return answer;
   if (pipe(signalPipe) != 0) return kExitFailed;
   InstallSignalHandlers();
   return Run(options);
