@@ -63,13 +63,16 @@ function drawCaption(width, height) {
   context.restore();
 }
 
+// A frame without pixels leaves the picture as it is shown.
 function show(frame) {
-  if (canvas.width !== frame.width || canvas.height !== frame.height) {
-    canvas.width = frame.width;
-    canvas.height = frame.height;
+  if (frame.pixels !== null) {
+    if (canvas.width !== frame.width || canvas.height !== frame.height) {
+      canvas.width = frame.width;
+      canvas.height = frame.height;
+    }
+    context.putImageData(
+        new ImageData(frame.pixels, frame.width, frame.height), 0, 0);
   }
-  context.putImageData(new ImageData(frame.pixels, frame.width, frame.height),
-                       0, 0);
   if (frame.captioned) drawCaption(frame.width, frame.height);
 }
 
@@ -270,7 +273,10 @@ worker.onmessage = (event) => {
         canvas.style.width = `${message.width / ratio}px`;
         canvas.style.height = `${message.height / ratio}px`;
       }
-      pending = [message];
+      // A whole picture makes what is pending before it moot; one that
+      // only says the picture stands goes after it.
+      if (message.pixels !== null) pending = [message];
+      else pending.push(message);
       showPending();
       break;
   }

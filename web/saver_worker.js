@@ -12,6 +12,7 @@
 // Out: {type: 'labels', inside, escape, caption}
 //      {type: 'error', message}
 //      {type: 'frame', width, height, pixels, captioned, tick, done}
+//                              pixels null: the picture is unchanged
 //      {type: 'band', x, width, height, pixels}  columns x.. of a live pass
 'use strict';
 
@@ -52,13 +53,15 @@ function labels(group) {
 }
 
 // Posts the whole picture as it stands; its pixels are a copy, handed over.
-function post(extra) {
-  const pixels = band(0, size.width);
+// With `same`, the tick changed no pixel (the caption is the page's to
+// write): the post then carries none, and the page keeps what it shows.
+function post(extra, same) {
+  const pixels = same ? null : band(0, size.width);
   self.postMessage(Object.assign({type: 'frame', width: size.width,
                                   height: size.height, pixels, captioned,
                                   tick: ticks, generation},
                                  extra),
-                   [pixels.buffer]);
+                   pixels ? [pixels.buffer] : []);
 }
 
 // A copy of columns x0..x1 - 1, as ImageData rows.
@@ -78,11 +81,13 @@ self.mandeldiveShowProgress = (x0, x1) => {
                     pixels, generation}, [pixels.buffer]);
 };
 
+// Returns the phase the tick did (render 0, caption 1, zoom 2).
 function tick() {
   const phase = engine._mandeldive_tick();
   ++ticks;
   // The caption stays on screen from its own tick until the next render.
   captioned = phase !== 0;
+  return phase;
 }
 
 // Stops the live ticks and forgets the old dive's size and count.
@@ -94,8 +99,9 @@ function restart(width, height) {
 }
 
 function liveTick() {
-  tick();
-  post({done: false});
+  // The engine draws the caption with no text of its own here, so a caption
+  // tick leaves the pixels as they are.
+  post({done: false}, tick() === 1);
   timer = setTimeout(liveTick, engine._mandeldive_tick_ms(1));
 }
 
