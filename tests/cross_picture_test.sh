@@ -36,7 +36,7 @@ done <<'CASES'
 full-800x600   --size 800x600
 tiny-1x1       --size 1x1
 odd-333x97     --size 333x97 --mandelbrot-color 8 --background-color 14
-schemes-7-11   --size 640x480 --mandelbrot-color 7 --background-color 11 --ticks 3
+schemes-7-11   --size 640x480 --mandelbrot-color 7 --background-color 11 --ticks 3 --time 7
 dive-320x240   --size 320x240 --mandelbrot-color 2 --background-color 9 --ticks 23 --time 1765000000
 dive-200x150   --size 200x150 --mandelbrot-color 5 --background-color 13 --ticks 23 --time 42
 CASES
