@@ -25,20 +25,21 @@ fds() { ls "/proc/$pid/fd" 2>/dev/null | wc -l; }
 # The first cycle (22 steps) is over well within a second here; samples
 # from then on, every 0.1 s until it ends or a 10-minute bound.
 sleep 1
-base_rss=$(rss) base_fds=$(fds) last_rss=$base_rss last_fds=$base_fds max_rss=$base_rss samples=0
+base_rss=$(rss) base_fds=$(fds) last_rss=$base_rss max_fds=$base_fds max_rss=$base_rss samples=0
 for _ in $(seq 6000); do
   # The descriptors first: a process that ends between the two reads has
   # no resident size either, and the sample is not taken.
   f=$(fds) r=$(rss)
   [ -z "$r" ] && break
-  last_rss=$r last_fds=$f samples=$((samples + 1))
+  last_rss=$r samples=$((samples + 1))
   [ "$r" -gt "$max_rss" ] && max_rss=$r
+  [ "$f" -gt "$max_fds" ] && max_fds=$f
   sleep 0.1
 done
 wait "$pid"
 rc=$?
 pid=""
-echo "soak: $TICKS steps; RSS after the first cycle ${base_rss} KiB, at most ${max_rss} KiB, last ${last_rss} KiB; fds ${base_fds}, last ${last_fds}; ${samples} samples"
+echo "soak: $TICKS steps; RSS after the first cycle ${base_rss} KiB, at most ${max_rss} KiB, last ${last_rss} KiB; fds ${base_fds}, at most ${max_fds}; ${samples} samples"
 # shellcheck source=tests/check_lib.sh
 . "$(dirname "$0")/../check_lib.sh"
 check "it ran all its steps and ended with 0 (was $rc)" test "$rc" -eq 0
@@ -52,5 +53,7 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
 else
   check "resident memory stays flat" test "$max_rss" -le $((base_rss + 32))
 fi
-check "open file descriptors stay the same" test "$last_fds" -eq "$base_fds"
+# The most it ever held, not the last count: on its way out the saver has
+# closed its display while the leak check at exit still runs.
+check "open file descriptors do not grow" test "$max_fds" -le "$base_fds"
 checks_summary
