@@ -20,7 +20,7 @@ row() {  # row TARGET "WHOLE IDLE SERVICES" [NOTE]
 
 case "${1:-}" in
   x11)  # on the display with-xvfb made
-    build/native/host/x11/mandeldive -root >/dev/null 2>&1 &
+    build/native/host/linux/mandeldive -root >/dev/null 2>&1 &
     saver=$!
     sleep 2
     result=$(share "$saver")

@@ -7,7 +7,8 @@ set(layers
   engine 0
   surface 1
   output 2 cli 2 settings 2
-  host/win32 3 host/x11 3 tools 3 web 3)
+  host/win32 3 host/x11 3 host/wayland 3 tools 3 web 3
+  host/linux 4)
 set(failures "")
 set(checked 0)
 list(LENGTH layers length)

@@ -9,7 +9,7 @@ namespace mandeldive {
 
 namespace {
 
-enum Option { kRoot, kWindow, kWindowId, kDelay, kOwnOptions };
+enum Option { kRoot, kWindow, kWindowId, kWayland, kDelay, kOwnOptions };
 
 // In the order of Option, then the common block.
 const std::vector<OptionSpec> kOptions = WithCommonOptions(
@@ -18,6 +18,8 @@ const std::vector<OptionSpec> kOptions = WithCommonOptions(
         {"window", nullptr, "open its own 800x600 window (the default)"},
         {"window-id", "ID",
          "draw into the existing window ID (decimal or 0x hex)"},
+        {"wayland", nullptr,
+         "cover every output of the Wayland display $WAYLAND_DISPLAY"},
         {"delay", "SECONDS",
          "seconds from the end of one step to the next, 0.." +
              std::to_string(kMaxDelaySeconds) + " (default " +
@@ -31,6 +33,9 @@ class X11Sink final : public CommonOptionSink {
   X11Sink() : CommonOptionSink(kOwnOptions, &o) {}
 
   X11Options o;
+  bool wayland = false;
+  // The last X window named, for the error when --wayland comes too.
+  const char* xTarget = nullptr;
 
  private:
   bool TakeOwn(std::size_t option, const std::string& value,
@@ -38,9 +43,13 @@ class X11Sink final : public CommonOptionSink {
     switch (static_cast<Option>(option)) {
       case kRoot:
         o.target = X11Target::Root;
+        xTarget = "-root";
         return true;
       case kWindow:
         o.target = X11Target::OwnWindow;
+        return true;
+      case kWayland:
+        wayland = true;
         return true;
       case kWindowId:
         if (!ParseWindowId(value, &o.windowId)) {
@@ -49,6 +58,7 @@ class X11Sink final : public CommonOptionSink {
           return false;
         }
         o.target = X11Target::WindowId;
+        xTarget = "-window-id";
         return true;
       case kDelay:
         return ReadNumberOption(value, "delay", "a whole number of seconds", 0,
@@ -63,13 +73,16 @@ class X11Sink final : public CommonOptionSink {
 }  // namespace
 
 std::string X11Usage() {
-  return "usage: mandeldive [-root | -window-id ID] [options]\n" +
+  return "usage: mandeldive [-root | -window-id ID | --wayland] [options]\n" +
          OptionLines(kOptions.data(), kOptions.size(), "-") +
          "  Options take one dash or two.\n"
-         "  Without -root or -window-id it opens its own 800x600 window.\n"
+         "  Without -root, -window-id or --wayland it opens its own 800x600 "
+         "window.\n"
          "  A mouse button, q or Escape in its own window, SIGTERM or SIGINT "
-         "end it.\n"
-         "exit codes: 0 ended, 1 no display or window, 2 bad input\n";
+         "end it;\n"
+         "  on Wayland, a mouse button on any output, SIGTERM or SIGINT.\n"
+         "exit codes: 0 ended, 1 no display or window, or the display went "
+         "away, 2 bad input\n";
 }
 
 bool ParseWindowId(const std::string& text, std::uint64_t* id) {
@@ -96,7 +109,15 @@ bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
                    error)) {
     return false;
   }
+  if (sink.wayland && sink.xTarget != nullptr) {
+    *error = std::string(
+                 "--wayland covers the Wayland outputs; it does not "
+                 "draw on ") +
+             sink.xTarget;
+    return false;
+  }
   *options = sink.o;
+  if (sink.wayland) options->target = X11Target::Wayland;
   if (options->help) options->version = false;
   return true;
 }

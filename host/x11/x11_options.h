@@ -1,5 +1,6 @@
-// The native saver's command line, in xscreensaver's manner: single- and
-// double-dash spellings alike.
+// The Linux saver's command line, in xscreensaver's manner: single- and
+// double-dash spellings alike. The same program draws on X11 or, with
+// --wayland, on every output of a Wayland compositor.
 #ifndef MANDELDIVE_HOST_X11_X11_OPTIONS_H_
 #define MANDELDIVE_HOST_X11_X11_OPTIONS_H_
 
@@ -14,7 +15,7 @@ namespace mandeldive {
 // The whole usage text, made from the option table.
 std::string X11Usage();
 
-enum class X11Target { OwnWindow, Root, WindowId };
+enum class X11Target { OwnWindow, Root, WindowId, Wayland };
 
 // X resource ids, windows among them, have 29 bits: the top three are 0.
 constexpr std::uint64_t kMaxWindowId = 0x1FFFFFFF;

@@ -17,6 +17,7 @@ t=$CHECK_TMP
 
 # Every file the package holds, and nothing else.
 cat >"$t/layout" <<'LAYOUT'
+/usr/bin/mandeldive
 /usr/bin/mandeldive-render
 /usr/libexec/xscreensaver/mandeldive
 /usr/share/applications/screensavers/mandeldive.desktop
@@ -35,7 +36,7 @@ check "the files are the xscreensaver hack layout" diff "$t/layout" "$t/files"
 modes_ok() {
   dpkg-deb -c "$DEB" | awk '
     $2 != "root/root" { bad = 1 }
-    $6 ~ /\/(bin|xscreensaver)\/mandeldive[^\/]*$/ && $1 != "-rwxr-xr-x" { bad = 1 }
+    $1 !~ /^l/ && $6 ~ /\/(bin|xscreensaver)\/mandeldive[^\/]*$/ && $1 != "-rwxr-xr-x" { bad = 1 }
     $1 ~ /^d/ && $1 != "drwxr-xr-x" { bad = 1 }
     END { exit bad }'
 }
@@ -51,6 +52,7 @@ depends_from_shlibdeps() {
   local depends
   depends=$(field Depends)
   case "$depends" in *"libc6 (>="*"libx11-6"*) ;; *) return 1 ;; esac
+  case "$depends" in *"libwayland-client0 (>="*) ;; *) return 1 ;; esac
   case "$depends" in *fonts-liberation*) ;; *) return 1 ;; esac
 }
 check "Depends: the libraries dpkg-shlibdeps found, and the caption's font" depends_from_shlibdeps
@@ -67,6 +69,8 @@ check "desktop-file-validate accepts the desktop entry" \
 
 root=$t/root
 dpkg-deb -x "$DEB" "$root"
+check "mandeldive on the PATH is the hack, for Wayland idle daemons" \
+  test "$(readlink "$root/usr/bin/mandeldive")" = ../libexec/xscreensaver/mandeldive
 desktop=$root/usr/share/applications/screensavers/mandeldive.desktop
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 check "desktop entry runs the installed hack on the root" \

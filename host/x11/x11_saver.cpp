@@ -1,10 +1,12 @@
-// mandeldive: the dive as a native X11 program, in xscreensaver's manner.
+// The dive on X11, in xscreensaver's manner.
 // The same engine and tick cycle as the Windows saver: the first tick 10 ms
 // after start, then one --delay seconds (5 by default) after the end of each
 // tick. A mouse button, the window going away, SIGTERM or SIGINT end it with
 // exit code 0; so do q and Escape in its own window. A lost connection to
 // the X server ends it with 1 and one line on stderr. A window that changes
 // size is attached again, so the next tick fills the new size.
+#include "host/x11/x11_saver.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -22,7 +24,6 @@
 
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
-#include "host/x11/x11_options.h"
 #include "host/x11/x11_surface.h"
 #include "surface/freetype_text.h"
 
@@ -113,6 +114,7 @@ Window ChooseWindow(Display* display, const X11Options& options, bool* own) {
       return DefaultRootWindow(display);
     }
     case X11Target::OwnWindow:
+    case X11Target::Wayland:  // not ours: the program sends it elsewhere
       break;
   }
   *own = true;
@@ -161,7 +163,7 @@ Next HandleEvents(Display* display, Window window, bool own, Atom deleteWindow,
   return windowGone ? Next::Stop : next;
 }
 
-int Run(const X11Options& options) {
+int RunOn(const X11Options& options) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     std::fprintf(
@@ -254,17 +256,14 @@ int Run(const X11Options& options) {
 }
 
 }  // namespace
-}  // namespace mandeldive
 
-int main(int argc, char** argv) {
-  using namespace mandeldive;
-  X11Options options;
-  std::string error;
-  const bool parsed = ParseX11Args(argc, argv, &options, &error);
-  const int answer = AnswerCommandLine("mandeldive", "-help", parsed, error,
-                                       options, X11Usage());
-  if (answer >= 0) return answer;
-  if (pipe(signalPipe) != 0) return kExitFailed;
+int RunX11Saver(const X11Options& options) {
+  if (pipe(signalPipe) != 0) {
+    std::perror("mandeldive: pipe");
+    return kExitFailed;
+  }
   InstallSignalHandlers();
-  return Run(options);
+  return RunOn(options);
 }
+
+}  // namespace mandeldive

@@ -1,0 +1,21 @@
+// mandeldive: the Linux saver. One program for both of the desktops' ways
+// of drawing: on X11 in xscreensaver's manner, and with --wayland on every
+// output of a Wayland compositor. The command line is read once, here.
+#include <string>
+
+#include "host/wayland/wayland_saver.h"
+#include "host/x11/x11_options.h"
+#include "host/x11/x11_saver.h"
+
+int main(int argc, char** argv) {
+  using namespace mandeldive;
+  X11Options options;
+  std::string error;
+  const bool parsed = ParseX11Args(argc, argv, &options, &error);
+  const int answer = AnswerCommandLine("mandeldive", "-help", parsed, error,
+                                       options, X11Usage());
+  if (answer >= 0) return answer;
+  if (options.target == X11Target::Wayland)
+    return RunWaylandSaver(options, options.delaySeconds);
+  return RunX11Saver(options);
+}

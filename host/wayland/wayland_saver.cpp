@@ -1,0 +1,419 @@
+#include "host/wayland/wayland_saver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/wayland/output_dive.h"
+#include "host/wayland/wayland_display.h"
+
+namespace mandeldive {
+
+namespace {
+
+using Clock = OutputDive::Clock;
+
+int signalPipe[2] = {-1, -1};
+// As on X11: while the loop waits in poll, a signal wakes it; at any other
+// time the program may be in the middle of a pass, or writing to a
+// compositor that has stopped reading, so the handler ends it at once.
+volatile std::sig_atomic_t waitingInPoll = 0;
+volatile std::sig_atomic_t signalled = 0;
+
+void OnSignal(int) {
+  signalled = 1;
+  if (!waitingInPoll) _exit(kExitOk);
+  const char byte = 1;
+  const ssize_t ignored = write(signalPipe[1], &byte, 1);
+  (void)ignored;
+}
+
+const char* DisplayName() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return name != nullptr && name[0] != '\0' ? name : "wayland-0";
+}
+
+// One seat's pointer: a button on any of our surfaces ends the program.
+struct Seat {
+  std::uint32_t name = 0;
+  wl_seat* seat = nullptr;
+  wl_pointer* pointer = nullptr;
+  bool* stop = nullptr;
+
+  ~Seat() {
+    DropPointer();
+    if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
+      wl_seat_release(seat);
+    else
+      wl_seat_destroy(seat);
+  }
+  void DropPointer() {
+    if (pointer == nullptr) return;
+    if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+      wl_pointer_release(pointer);
+    else
+      wl_pointer_destroy(pointer);
+    pointer = nullptr;
+  }
+};
+
+const wl_pointer_listener kPointerListener = {
+    // enter: no cursor over the saver
+    [](void*, wl_pointer* pointer, std::uint32_t serial, wl_surface*,
+       wl_fixed_t,
+       wl_fixed_t) { wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0); },
+    [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},  // leave
+    [](void*, wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t) {},
+    // button
+    [](void* self, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+       std::uint32_t state) {
+      if (state == WL_POINTER_BUTTON_STATE_PRESSED)
+        *static_cast<Seat*>(self)->stop = true;
+    },
+    [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
+    [](void*, wl_pointer*) {},                                // frame
+    [](void*, wl_pointer*, std::uint32_t) {},                 // axis_source
+    [](void*, wl_pointer*, std::uint32_t, std::uint32_t) {},  // axis_stop
+    [](void*, wl_pointer*, std::uint32_t, std::int32_t) {},   // discrete
+    [](void*, wl_pointer*, std::uint32_t, std::int32_t) {},   // value120
+};
+
+// A pointer plugged in while the saver runs (or a virtual one made) is
+// bound at once; one taken away is let go.
+const wl_seat_listener kSeatListener = {
+    [](void* self, wl_seat* seat, std::uint32_t capabilities) {
+      auto* s = static_cast<Seat*>(self);
+      const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+      if (has && s->pointer == nullptr) {
+        s->pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(s->pointer, &kPointerListener, s);
+      } else if (!has) {
+        s->DropPointer();
+      }
+    },
+    [](void*, wl_seat*, const char*) {},  // name
+};
+
+const xdg_wm_base_listener kWmBaseListener = {
+    [](void*, xdg_wm_base* base, std::uint32_t serial) {
+      xdg_wm_base_pong(base, serial);
+    },
+};
+
+class Saver {
+ public:
+  explicit Saver(wl_display* display) { wl_.display = display; }
+  ~Saver() {
+    dives_.clear();
+    seats_.clear();
+    if (wl_.fractionalScale != nullptr)
+      wp_fractional_scale_manager_v1_destroy(wl_.fractionalScale);
+    if (wl_.viewporter != nullptr) wp_viewporter_destroy(wl_.viewporter);
+    if (wl_.layerShell != nullptr) {
+      if (zwlr_layer_shell_v1_get_version(wl_.layerShell) >=
+          ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+        zwlr_layer_shell_v1_destroy(wl_.layerShell);
+      else
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(wl_.layerShell));
+    }
+    if (wl_.wmBase != nullptr) xdg_wm_base_destroy(wl_.wmBase);
+    if (wl_.shm != nullptr) wl_shm_destroy(wl_.shm);
+    if (wl_.compositor != nullptr) wl_compositor_destroy(wl_.compositor);
+    if (registry_ != nullptr) wl_registry_destroy(registry_);
+  }
+
+  int Run(const CommonOptions& options, std::int64_t delaySeconds);
+
+ private:
+  static const wl_registry_listener kRegistryListener;
+  static void Pump(void* self);
+
+  void OnGlobal(std::uint32_t name, const char* interface,
+                std::uint32_t version);
+  void OnGlobalRemove(std::uint32_t name);
+  // The connection failed or the compositor ended it: one line, exit 1.
+  [[noreturn]] void Lost();
+  bool Finished() const;
+  void Wait(int timeoutMs);
+
+  WaylandDisplay wl_;
+  wl_registry* registry_ = nullptr;
+  std::vector<std::unique_ptr<OutputDive>> dives_;
+  std::vector<std::unique_ptr<Seat>> seats_;
+  // Outputs announced before the shells were known.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> waitingOutputs_;
+  bool globalsKnown_ = false;
+  bool stop_ = false;
+};
+
+template <typename T>
+T* Bind(wl_registry* registry, std::uint32_t name,
+        const wl_interface* interface, std::uint32_t offered,
+        std::uint32_t wanted) {
+  return static_cast<T*>(
+      wl_registry_bind(registry, name, interface, std::min(offered, wanted)));
+}
+
+const wl_registry_listener Saver::kRegistryListener = {
+    [](void* self, wl_registry*, std::uint32_t name, const char* interface,
+       std::uint32_t version) {
+      static_cast<Saver*>(self)->OnGlobal(name, interface, version);
+    },
+    [](void* self, wl_registry*, std::uint32_t name) {
+      static_cast<Saver*>(self)->OnGlobalRemove(name);
+    },
+};
+
+void Saver::OnGlobal(std::uint32_t name, const char* interface,
+                     std::uint32_t version) {
+  const std::string is = interface;
+  if (is == wl_compositor_interface.name) {
+    wl_.compositor = Bind<wl_compositor>(registry_, name,
+                                         &wl_compositor_interface, version, 4);
+  } else if (is == wl_shm_interface.name) {
+    wl_.shm = Bind<wl_shm>(registry_, name, &wl_shm_interface, version, 1);
+  } else if (is == zwlr_layer_shell_v1_interface.name) {
+    wl_.layerShell = Bind<zwlr_layer_shell_v1>(
+        registry_, name, &zwlr_layer_shell_v1_interface, version, 4);
+  } else if (is == xdg_wm_base_interface.name) {
+    wl_.wmBase =
+        Bind<xdg_wm_base>(registry_, name, &xdg_wm_base_interface, version, 2);
+    xdg_wm_base_add_listener(wl_.wmBase, &kWmBaseListener, nullptr);
+  } else if (is == wp_viewporter_interface.name) {
+    wl_.viewporter = Bind<wp_viewporter>(registry_, name,
+                                         &wp_viewporter_interface, version, 1);
+  } else if (is == wp_fractional_scale_manager_v1_interface.name) {
+    wl_.fractionalScale = Bind<wp_fractional_scale_manager_v1>(
+        registry_, name, &wp_fractional_scale_manager_v1_interface, version, 1);
+  } else if (is == wl_seat_interface.name) {
+    auto seat = std::make_unique<Seat>();
+    seat->name = name;
+    seat->stop = &stop_;
+    seat->seat = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, 5);
+    wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
+    seats_.push_back(std::move(seat));
+  } else if (is == wl_output_interface.name) {
+    if (!globalsKnown_) {
+      waitingOutputs_.emplace_back(name, version);
+      return;
+    }
+    dives_.push_back(std::make_unique<OutputDive>(
+        &wl_, name,
+        Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
+  }
+}
+
+void Saver::OnGlobalRemove(std::uint32_t name) {
+  for (auto& dive : dives_) {
+    if (dive->name() == name) dive->SetGone();
+  }
+  seats_.erase(std::remove_if(seats_.begin(), seats_.end(),
+                              [name](const std::unique_ptr<Seat>& s) {
+                                return s->name == name;
+                              }),
+               seats_.end());
+}
+
+void Saver::Lost() {
+  const int error = wl_display_get_error(wl_.display);
+  std::uint32_t code = 0;
+  const wl_interface* interface = nullptr;
+  if (error == EPROTO) {
+    wl_display_get_protocol_error(wl_.display, &interface, &code);
+    std::fprintf(stderr,
+                 "mandeldive: the Wayland display '%s' ended the connection: "
+                 "error %u on %s\n",
+                 DisplayName(), code,
+                 interface != nullptr ? interface->name : "an unknown object");
+  } else {
+    std::fprintf(stderr,
+                 "mandeldive: lost the connection to the Wayland display "
+                 "'%s'\n",
+                 DisplayName());
+  }
+  std::fflush(stderr);
+  _exit(kExitFailed);
+}
+
+// Sends what is queued and handles what has arrived, waiting up to
+// timeoutMs (0: not at all) for the compositor or a signal.
+void Saver::Wait(int timeoutMs) {
+  while (wl_display_prepare_read(wl_.display) != 0) {
+    if (wl_display_dispatch_pending(wl_.display) < 0) Lost();
+  }
+  // A compositor that reads nothing fills the socket: then wait for room
+  // as well, so the requests go out in order.
+  short events = POLLIN;
+  if (wl_display_flush(wl_.display) < 0) {
+    if (errno != EAGAIN) {
+      wl_display_cancel_read(wl_.display);
+      Lost();
+    }
+    events |= POLLOUT;
+  }
+  pollfd fds[2] = {{wl_display_get_fd(wl_.display), events, 0},
+                   {signalPipe[0], POLLIN, 0}};
+  waitingInPoll = 1;
+  const int ready = signalled ? 0 : poll(fds, 2, timeoutMs);
+  waitingInPoll = 0;
+  if (signalled) {
+    // Leave without a word to the compositor, which may be stopped; it
+    // cleans up after a closed connection itself.
+    _exit(kExitOk);
+  }
+  if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+    if (wl_display_read_events(wl_.display) < 0) Lost();
+  } else {
+    wl_display_cancel_read(wl_.display);
+  }
+  if (wl_display_dispatch_pending(wl_.display) < 0) Lost();
+}
+
+void Saver::Pump(void* self) {
+  auto* saver = static_cast<Saver*>(self);
+  saver->Wait(0);
+  // A button in the middle of a long pass ends the program now, not when
+  // the pass is over; nothing of ours needs more than the process's end.
+  if (saver->stop_) {
+    wl_display_flush(saver->wl_.display);
+    _exit(kExitOk);
+  }
+}
+
+// With --ticks: once every output that shows a dive has made its steps.
+bool Saver::Finished() const {
+  if (wl_.settings.ticks < 0) return false;
+  bool any = false;
+  for (const auto& d : dives_) {
+    if (!d->ticking()) continue;
+    if (!d->DoneTicking()) return false;
+    any = true;
+  }
+  return any;
+}
+
+int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
+  wl_.settings.mandelbrotColor = options.mandelbrotColor;
+  wl_.settings.backgroundColor = options.backgroundColor;
+  wl_.settings.delayMs = delaySeconds * 1000;
+  wl_.settings.ticks = options.ticks;
+  wl_.pump = &Saver::Pump;
+  wl_.pumpContext = this;
+  registry_ = wl_display_get_registry(wl_.display);
+  wl_registry_add_listener(registry_, &kRegistryListener, this);
+  if (wl_display_roundtrip(wl_.display) < 0) Lost();
+  const char* missing = wl_.compositor == nullptr ? "wl_compositor"
+                        : wl_.shm == nullptr      ? "wl_shm"
+                        : wl_.layerShell == nullptr && wl_.wmBase == nullptr
+                            ? "zwlr_layer_shell_v1 or xdg_wm_base"
+                            : nullptr;
+  if (missing != nullptr) {
+    std::fprintf(stderr, "mandeldive: the Wayland display '%s' offers no %s\n",
+                 DisplayName(), missing);
+    return kExitFailed;
+  }
+  globalsKnown_ = true;
+  for (const auto& [name, version] : waitingOutputs_) {
+    dives_.push_back(std::make_unique<OutputDive>(
+        &wl_, name,
+        Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
+  }
+  waitingOutputs_.clear();
+
+  for (;;) {
+    if (stop_) break;
+    const Clock::time_point now = Clock::now();
+    for (auto& dive : dives_) {
+      if (dive->closeRequested()) stop_ = true;
+      if (!dive->problem().empty()) {
+        std::fprintf(stderr, "mandeldive: %s\n", dive->problem().c_str());
+        return kExitFailed;
+      }
+      dive->ApplyConfigure(now);
+    }
+    if (stop_) break;
+    // Outputs that went away take their dives with them.
+    dives_.erase(std::remove_if(dives_.begin(), dives_.end(),
+                                [](const std::unique_ptr<OutputDive>& d) {
+                                  return d->gone();
+                                }),
+                 dives_.end());
+    if (Finished()) break;
+    // By index: a pass lets events in, and an output announced then joins
+    // the list while we walk it.
+    bool ticked = false;
+    for (std::size_t i = 0; i < dives_.size(); ++i) {
+      if (!dives_[i]->Due(Clock::now())) continue;
+      dives_[i]->Tick();
+      ticked = true;
+    }
+    if (ticked) {
+      Wait(0);
+      continue;
+    }
+    // Asleep until the next tick is due, or the compositor or a signal
+    // says something: no timer runs between steps.
+    int timeout = -1;
+    const Clock::time_point later = Clock::now();
+    for (auto& dive : dives_) {
+      if (!dive->ticking() || dive->DoneTicking()) continue;
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            dive->nextTick() - later)
+                            .count() +
+                        1;
+      const int ms = static_cast<int>(std::clamp<long long>(wait, 0, 3600000));
+      timeout = timeout < 0 ? ms : std::min(timeout, ms);
+    }
+    Wait(timeout);
+    for (auto& dive : dives_) dive->Present();
+  }
+  dives_.clear();
+  // The last requests go out; waiting for an answer could hang on a
+  // compositor that has stopped.
+  wl_display_flush(wl_.display);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunWaylandSaver(const CommonOptions& options, std::int64_t delaySeconds) {
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr,
+                 "mandeldive: cannot connect to the Wayland display '%s'\n",
+                 DisplayName());
+    return kExitFailed;
+  }
+  if (pipe2(signalPipe, O_CLOEXEC) != 0) {
+    std::perror("mandeldive: pipe");
+    wl_display_disconnect(display);
+    return kExitFailed;
+  }
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  int rc;
+  {
+    Saver saver(display);
+    rc = saver.Run(options, delaySeconds);
+  }
+  wl_display_disconnect(display);
+  close(signalPipe[0]);
+  close(signalPipe[1]);
+  return rc;
+}
+
+}  // namespace mandeldive
