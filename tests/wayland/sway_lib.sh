@@ -68,6 +68,8 @@ start_sway() {
   local outputs=$1
   shift
   printf '%s\n' "$@" >"$SWAY_TMP/config"
+  # What a killed compositor left behind would name the wrong socket.
+  rm -rf "${SWAY_TMP:?}"/run/*
   chmod a+r "$SWAY_TMP/config"
   spawn sway env WLR_BACKENDS=headless WLR_RENDERER=pixman \
     WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$outputs" \
@@ -87,7 +89,12 @@ stop_sway() {
     kill -CONT "$pid" 2>/dev/null
     kill -TERM "$pid" 2>/dev/null
   fi
-  [ -n "$SWAY_PID" ] && wait "$SWAY_PID" 2>/dev/null
+  if [ -n "$SWAY_PID" ]; then
+    # runuser, under the shell that spawned it, stops itself when its
+    # child is stopped.
+    pkill -CONT -P "$SWAY_PID" 2>/dev/null
+    wait "$SWAY_PID" 2>/dev/null
+  fi
   SWAY_PID=""
 }
 
