@@ -31,6 +31,29 @@ TEST(X11Options, BothDashSpellingsAndEveryTarget) {
   EXPECT_EQ(o.target, X11Target::Root);  // the last one says
 }
 
+// --wayland and an X window do not mix, in either order; its own window
+// is what the program does without a target, so -window says nothing.
+TEST(X11Options, WaylandTakesNoXWindow) {
+  struct {
+    std::vector<const char*> args;
+    bool ok;
+  } const cases[] = {
+      {{"--wayland"}, true},
+      {{"-window", "--wayland", "--delay", "0"}, true},
+      {{"--wayland", "-root"}, false},
+      {{"-root", "--wayland"}, false},
+      {{"--wayland", "-window-id", "0x2a00007"}, false},
+      {{"-window-id", "7", "-wayland"}, false},
+  };
+  for (const auto& c : cases) {
+    X11Options o;
+    std::string error;
+    EXPECT_EQ(Parse(c.args, &o, &error), c.ok) << c.args.back();
+    if (c.ok) EXPECT_EQ(o.target, X11Target::Wayland);
+    if (!c.ok) EXPECT_NE(error.find("--wayland"), std::string::npos) << error;
+  }
+}
+
 TEST(X11Options, VersionUnlessHelp) {
   struct {
     std::vector<const char*> args;

@@ -64,6 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       (options.windowId == 0 || options.windowId > kMaxWindowId)) {
     Broken("window id out of range", std::to_string(options.windowId));
   }
+  // --wayland draws on no X window: with one named, the line is refused.
+  if (options.target == X11Target::Wayland && options.windowId != 0)
+    Broken("--wayland with a window id", std::to_string(options.windowId));
   if (options.mandelbrotColor >= kInsideSchemeCount)
     Broken("inside scheme", "");
   if (options.backgroundColor >= kEscapeSchemeCount)

@@ -52,9 +52,9 @@ const wl_registry_listener kRegistryListener = {
                              zwlr_virtual_pointer_manager_v1_interface.name) ==
                      0 &&
                  version >= 2) {
-        g->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
-            wl_registry_bind(registry, name,
-                             &zwlr_virtual_pointer_manager_v1_interface, 2));
+        g->manager =
+            static_cast<zwlr_virtual_pointer_manager_v1*>(wl_registry_bind(
+                registry, name, &zwlr_virtual_pointer_manager_v1_interface, 2));
       } else if (std::strcmp(interface, wl_output_interface.name) == 0 &&
                  version >= 4) {
         auto* o = new Output;
