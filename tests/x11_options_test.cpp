@@ -49,8 +49,11 @@ TEST(X11Options, WaylandTakesNoXWindow) {
     X11Options o;
     std::string error;
     EXPECT_EQ(Parse(c.args, &o, &error), c.ok) << c.args.back();
-    if (c.ok) EXPECT_EQ(o.target, X11Target::Wayland);
-    if (!c.ok) EXPECT_NE(error.find("--wayland"), std::string::npos) << error;
+    if (c.ok) {
+      EXPECT_EQ(o.target, X11Target::Wayland);
+    } else {
+      EXPECT_NE(error.find("--wayland"), std::string::npos) << error;
+    }
   }
 }
 
