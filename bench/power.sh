@@ -6,6 +6,8 @@
 #   - the X11 saver on the root window of an Xvfb;
 #   - the 64-bit Windows saver under Wine on an Xvfb, and apart the share of
 #     Wine's own services (wineserver, explorer.exe, services.exe, ...);
+#   - the saver with --wayland on a headless sway (run as an unprivileged
+#     user, as the tests do), and apart the share of sway itself;
 #   - the live web page in headless Chromium, against a blank page in the
 #     same browser, same run.
 # Needs the native, win64 and web builds; scripts/bench makes them.
@@ -43,6 +45,24 @@ case "${1:-}" in
     row "64-bit Windows saver under Wine on Xvfb" "$result" \
       "Wine's services: $(echo "$result" | cut -d' ' -f3)%"
     exit 0 ;;
+  wayland)
+    # shellcheck source=tests/check_lib.sh
+    . tests/check_lib.sh
+    # shellcheck source=tests/wayland/sway_lib.sh
+    . tests/wayland/sway_lib.sh
+    sway_scratch build/native/host/linux/mandeldive
+    trap 'pkill -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
+    start_sway 1 "output HEADLESS-1 resolution 1920x1080" >/dev/null
+    spawn saver mandeldive --wayland >/dev/null 2>&1
+    saver=$(pid_of saver)
+    sleep 2
+    share "$(cat "$SWAY_TMP/out/sway.pid")" >"$SWAY_TMP/sway.share" &
+    compositor=$!
+    result=$(share "$saver")
+    wait "$compositor"
+    row "saver with --wayland on headless sway" "$result" \
+      "sway itself: $(cut -d' ' -f1 "$SWAY_TMP/sway.share")% over the run, $(cut -d' ' -f2 "$SWAY_TMP/sway.share")% between steps"
+    exit 0 ;;
 esac
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-power.XXXXXX")
@@ -52,6 +72,7 @@ echo "| Target, 1920x1080 | over ${seconds} s | between steps | note |"
 echo "|---|---|---|---|"
 cmake/with-xvfb 1920x1080x24 bash "$0" x11
 cmake/with-xvfb 1920x1080x24 bash "$0" wine "$work/prefix"
+bash "$0" wayland
 
 (cd build/web/web/page && exec python3 -u -m http.server --bind 127.0.0.1 0) >"$work/server" 2>&1 &
 server=$!
