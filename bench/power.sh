@@ -51,7 +51,7 @@ case "${1:-}" in
     # shellcheck source=tests/wayland/sway_lib.sh
     . tests/wayland/sway_lib.sh
     sway_scratch build/native/host/linux/mandeldive
-    trap 'pkill -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
+    trap 'pkill -u "$SWAY_USER" -x mandeldive || true; sway_cleanup' EXIT
     start_sway 1 "output HEADLESS-1 resolution 1920x1080" >/dev/null
     spawn saver mandeldive --wayland >/dev/null 2>&1
     saver=$(pid_of saver)

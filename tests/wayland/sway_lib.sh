@@ -84,23 +84,24 @@ start_sway() {
 
 stop_sway() {
   local pid
-  pid=$(cat "$SWAY_TMP/out/sway.pid" 2>/dev/null)
+  pid=$(cat "$SWAY_TMP/out/sway.pid" 2>/dev/null || true)
   if [ -n "$pid" ]; then
-    kill -CONT "$pid" 2>/dev/null
-    kill -TERM "$pid" 2>/dev/null
+    kill -CONT "$pid" 2>/dev/null || true
+    kill -TERM "$pid" 2>/dev/null || true
   fi
   if [ -n "$SWAY_PID" ]; then
     # runuser, under the shell that spawned it, stops itself when its
     # child is stopped.
-    pkill -CONT -P "$SWAY_PID" 2>/dev/null
-    wait "$SWAY_PID" 2>/dev/null
+    pkill -CONT -P "$SWAY_PID" 2>/dev/null || true
+    # Its status says how it was ended, not whether the caller did well.
+    wait "$SWAY_PID" 2>/dev/null || true
   fi
   SWAY_PID=""
 }
 
 sway_cleanup() {
   stop_sway
-  [ -n "${SWAY_TMP:-}" ] && rm -rf "$SWAY_TMP"
+  if [ -n "${SWAY_TMP:-}" ]; then rm -rf "$SWAY_TMP"; fi
 }
 
 # output_shows OUTPUT EXPECTED: a screenshot of OUTPUT equals EXPECTED.
