@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "engine/tick_timing.h"
@@ -226,8 +228,16 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
     buffers_[0] = std::move(fresh[0]);
     buffers_[1] = std::move(fresh[1]);
     if (engine_ != nullptr) engine_->Detach();
-    picture_ =
-        std::make_unique<MemorySurface>(width, height, MakeFreeTypeText());
+    picture_.reset();
+    try {
+      picture_ =
+          std::make_unique<MemorySurface>(width, height, MakeFreeTypeText());
+    } catch (const std::bad_alloc&) {
+      problem_ = "not enough memory for a " + std::to_string(width) + "x" +
+                 std::to_string(height) + " picture";
+      gone_ = true;
+      return;
+    }
     picture_->SetColumnObserver(&OutputDive::OnColumn, this);
     const bool first = engine_ == nullptr;
     if (first) {

@@ -336,16 +336,18 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
     const Clock::time_point now = Clock::now();
     for (auto& dive : dives_) {
       if (dive->closeRequested()) stop_ = true;
-      if (!dive->problem().empty()) {
-        std::fprintf(stderr, "mandeldive: %s\n", dive->problem().c_str());
-        return kExitFailed;
-      }
       dive->ApplyConfigure(now);
     }
     if (stop_) break;
-    // Outputs that went away take their dives with them.
+    // Outputs that went away take their dives with them; one that cannot
+    // be drawn on (too large for the memory there is) says so, and the
+    // others go on.
     dives_.erase(std::remove_if(dives_.begin(), dives_.end(),
                                 [](const std::unique_ptr<OutputDive>& d) {
+                                  if (!d->problem().empty()) {
+                                    std::fprintf(stderr, "mandeldive: %s\n",
+                                                 d->problem().c_str());
+                                  }
                                   return d->gone();
                                 }),
                  dives_.end());

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# wayland_fault_test.sh SAVER: `mandeldive --wayland` when things go wrong
+# wayland_fault_test.sh SAVER RENDER: `mandeldive --wayland` when things go wrong
 # under it, each case on a headless sway of its own: the compositor killed
 # or stopped while the saver draws and while it waits for its next step,
-# and no compositor at all.
+# an output too large for the memory the saver may have, and no compositor
+# at all.
 set -u
-SAVER=$1
+SAVER=$1 RENDER=$2
 here=$(dirname "$0")
 # shellcheck source=tests/check_lib.sh
 . "$here/../check_lib.sh"
@@ -53,6 +54,25 @@ killed between-steps 640x480 30 1
 stopped while-drawing 1920x1080 0 0
 stopped between-steps 640x480 30 0
 CASES
+
+# 60 MB of address space: the small output's picture and buffers fit, the
+# 3840x2160 one's three copies (100 MB) do not. AddressSanitizer reserves
+# far more than that for itself.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+  start_sway 2 "output HEADLESS-1 resolution 320x240 position 0 0" \
+    "output HEADLESS-2 resolution 3840x2160 position 320 0" || exit 1
+  "$RENDER" --size 320x240 -o "$t/full-320x240.png" >/dev/null
+  spawn saver sh -c 'ulimit -v 60000; exec mandeldive --wayland' 2>"$t/err"
+  waiter=$!
+  check "out of memory for one output: the other shows its dive" \
+    wait_until 20 output_shows HEADLESS-1 "$t/full-320x240.png"
+  check "and one line names the output's size ($(head -c 200 "$t/err"))" \
+    grep -qx "mandeldive: not enough memory for a 3840x2160 picture" "$t/err"
+  check "and the saver runs on" kill -0 "$(pid_of saver)"
+  kill -TERM "$(pid_of saver)"
+  wait "$waiter"
+  stop_sway
+fi
 
 XDG_RUNTIME_DIR=$t/run WAYLAND_DISPLAY=mandeldive-none "$SAVER" --wayland 2>"$t/err"
 rc=$?
