@@ -7,8 +7,9 @@ set(layers
   engine 0
   surface 1
   output 2 cli 2 settings 2
-  host/win32 3 host/x11 3 host/wayland 3 tools 3 web 3
-  host/linux 4)
+  host/posix 3
+  host/win32 4 host/x11 4 host/wayland 4 tools 4 web 4
+  host/linux 5)
 set(failures "")
 set(checked 0)
 list(LENGTH layers length)

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "host/posix/signal_wake.h"
 #include "host/wayland/output_dive.h"
 #include "host/wayland/wayland_display.h"
 
@@ -23,21 +24,6 @@ namespace mandeldive {
 namespace {
 
 using Clock = OutputDive::Clock;
-
-int signalPipe[2] = {-1, -1};
-// As on X11: while the loop waits in poll, a signal wakes it; at any other
-// time the program may be in the middle of a pass, or writing to a
-// compositor that has stopped reading, so the handler ends it at once.
-volatile std::sig_atomic_t waitingInPoll = 0;
-volatile std::sig_atomic_t signalled = 0;
-
-void OnSignal(int) {
-  signalled = 1;
-  if (!waitingInPoll) _exit(kExitOk);
-  const char byte = 1;
-  const ssize_t ignored = write(signalPipe[1], &byte, 1);
-  (void)ignored;
-}
 
 const char* DisplayName() {
   const char* name = std::getenv("WAYLAND_DISPLAY");
@@ -142,6 +128,8 @@ class Saver {
   void OnGlobal(std::uint32_t name, const char* interface,
                 std::uint32_t version);
   void OnGlobalRemove(std::uint32_t name);
+  // A dive for the output bound under the registry name.
+  void AddOutput(std::uint32_t name, std::uint32_t version);
   // The connection failed or the compositor ended it: one line, exit 1.
   [[noreturn]] void Lost();
   bool Finished() const;
@@ -208,10 +196,14 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
       waitingOutputs_.emplace_back(name, version);
       return;
     }
-    dives_.push_back(std::make_unique<OutputDive>(
-        &wl_, name,
-        Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
+    AddOutput(name, version);
   }
+}
+
+void Saver::AddOutput(std::uint32_t name, std::uint32_t version) {
+  dives_.push_back(std::make_unique<OutputDive>(
+      &wl_, name,
+      Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
 }
 
 void Saver::OnGlobalRemove(std::uint32_t name) {
@@ -262,12 +254,9 @@ void Saver::Wait(int timeoutMs) {
     }
     events |= POLLOUT;
   }
-  pollfd fds[2] = {{wl_display_get_fd(wl_.display), events, 0},
-                   {signalPipe[0], POLLIN, 0}};
-  waitingInPoll = 1;
-  const int ready = signalled ? 0 : poll(fds, 2, timeoutMs);
-  waitingInPoll = 0;
-  if (signalled) {
+  pollfd fds[1] = {{wl_display_get_fd(wl_.display), events, 0}};
+  int ready = 0;
+  if (PollUntilSignal(fds, 1, timeoutMs, &ready)) {
     // Leave without a word to the compositor, which may be stopped; it
     // cleans up after a closed connection itself.
     _exit(kExitOk);
@@ -324,11 +313,7 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
     return kExitFailed;
   }
   globalsKnown_ = true;
-  for (const auto& [name, version] : waitingOutputs_) {
-    dives_.push_back(std::make_unique<OutputDive>(
-        &wl_, name,
-        Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
-  }
+  for (const auto& [name, version] : waitingOutputs_) AddOutput(name, version);
   waitingOutputs_.clear();
 
   for (;;) {
@@ -397,24 +382,17 @@ int RunWaylandSaver(const CommonOptions& options, std::int64_t delaySeconds) {
                  DisplayName());
     return kExitFailed;
   }
-  if (pipe2(signalPipe, O_CLOEXEC) != 0) {
+  if (!InstallSignalWake()) {
     std::perror("mandeldive: pipe");
     wl_display_disconnect(display);
     return kExitFailed;
   }
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnSignal;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
   int rc;
   {
     Saver saver(display);
     rc = saver.Run(options, delaySeconds);
   }
   wl_display_disconnect(display);
-  close(signalPipe[0]);
-  close(signalPipe[1]);
   return rc;
 }
 

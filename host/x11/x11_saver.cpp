@@ -24,43 +24,19 @@
 
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
+#include "host/posix/signal_wake.h"
 #include "host/x11/x11_surface.h"
 #include "surface/freetype_text.h"
 
 namespace mandeldive {
 namespace {
 
-int signalPipe[2] = {-1, -1};
 bool windowGone = false;
 // Our window once the dive runs: from then on its going away ends the
 // program at the very request that finds it gone, even in the middle of a
 // tick, which on a slow machine and a large window can take seconds.
 Window drawnWindow = None;
 const char* displayName = "";
-// Set only while the main loop waits in poll: a signal then wakes the loop,
-// which leaves without a word to the server. At any other time the program
-// may be inside Xlib, waiting on a server that was stopped, so the handler
-// ends it at once.
-volatile std::sig_atomic_t waitingInPoll = 0;
-volatile std::sig_atomic_t signalled = 0;
-
-// Async-signal-safe: write and _exit only.
-void OnSignal(int) {
-  signalled = 1;
-  if (!waitingInPoll) _exit(kExitOk);
-  const char byte = 1;
-  const ssize_t ignored = write(signalPipe[1], &byte, 1);
-  (void)ignored;
-}
-
-void InstallSignalHandlers() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnSignal;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-}
-
 // The server went away (killed, or its connection broken): one line, and
 // out at once, since Xlib cannot go on after this handler returns.
 int OnXIOError(Display*) {
@@ -232,13 +208,9 @@ int RunOn(const X11Options& options) {
     }
     const auto wait =
         std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now);
-    pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0},
-                     {signalPipe[0], POLLIN, 0}};
-    waitingInPoll = 1;
-    const int ready =
-        signalled ? 0 : poll(fds, 2, static_cast<int>(wait.count()) + 1);
-    waitingInPoll = 0;
-    if (signalled) {
+    pollfd fds[1] = {{ConnectionNumber(display), POLLIN, 0}};
+    int ready = 0;
+    if (PollUntilSignal(fds, 1, static_cast<int>(wait.count()) + 1, &ready)) {
       // Signalled: leave without a word to the server, which may be
       // stopped; it cleans up after a closed connection itself. Nothing of
       // ours needs more than the process's end.
@@ -258,11 +230,10 @@ int RunOn(const X11Options& options) {
 }  // namespace
 
 int RunX11Saver(const X11Options& options) {
-  if (pipe(signalPipe) != 0) {
+  if (!InstallSignalWake()) {
     std::perror("mandeldive: pipe");
     return kExitFailed;
   }
-  InstallSignalHandlers();
   return RunOn(options);
 }
 

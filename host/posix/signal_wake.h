@@ -1,0 +1,25 @@
+// SIGTERM and SIGINT for a saver that sleeps in poll between its steps.
+// While it waits, a signal wakes the wait through a pipe, and the saver
+// leaves without a word to its display server, which may be stopped. At
+// any other time the saver may be drawing, or inside a display library
+// writing to a server that has stopped reading, so the handler ends the
+// program at once with exit code 0.
+#ifndef MANDELDIVE_HOST_POSIX_SIGNAL_WAKE_H_
+#define MANDELDIVE_HOST_POSIX_SIGNAL_WAKE_H_
+
+#include <poll.h>
+
+namespace mandeldive {
+
+// Makes the pipe and installs the handlers; false, with errno set, when
+// the pipe cannot be made.
+bool InstallSignalWake();
+
+// poll(2) on fds[0..count), count at most 3, and the wake, for up to
+// timeoutMs (-1: no bound): true when a signal came, before or during the
+// wait. Otherwise *ready and each fds[i].revents are poll's.
+bool PollUntilSignal(pollfd* fds, nfds_t count, int timeoutMs, int* ready);
+
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_HOST_POSIX_SIGNAL_WAKE_H_
