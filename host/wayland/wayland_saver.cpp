@@ -349,6 +349,10 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
       Wait(0);
       continue;
     }
+    // What a pass left unshown (its frame callback or a buffer came back
+    // after its last try, or during another output's pass) goes out now:
+    // nothing else would wake the sleep below before the next step.
+    for (auto& dive : dives_) dive->Present();
     // Asleep until the next tick is due, or the compositor or a signal
     // says something: no timer runs between steps.
     int timeout = -1;
@@ -363,7 +367,6 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
       timeout = timeout < 0 ? ms : std::min(timeout, ms);
     }
     Wait(timeout);
-    for (auto& dive : dives_) dive->Present();
   }
   dives_.clear();
   // The last requests go out; waiting for an answer could hang on a

@@ -111,6 +111,28 @@ output_shows() {
     same_picture "$SWAY_TMP/out/shot.png" "$2"
 }
 
+# wait_outputs SECONDS OUTPUT EXPECTED...: before the deadline, each OUTPUT
+# has shown its EXPECTED. Every output keeps its own clock and a picture
+# lasts only until that output's next step, so the outputs are watched
+# together and each is done with once seen; those never seen are named.
+wait_outputs() {
+  local seconds=$1
+  shift
+  OUTPUTS_AWAITED=("$@")
+  wait_until "$seconds" outputs_awaited_shown && return 0
+  echo "not seen: ${OUTPUTS_AWAITED[*]}"
+  return 1
+}
+outputs_awaited_shown() {
+  local i rest=()
+  for ((i = 0; i < ${#OUTPUTS_AWAITED[@]}; i += 2)); do
+    output_shows "${OUTPUTS_AWAITED[i]}" "${OUTPUTS_AWAITED[i + 1]}" ||
+      rest+=("${OUTPUTS_AWAITED[i]}" "${OUTPUTS_AWAITED[i + 1]}")
+  done
+  OUTPUTS_AWAITED=("${rest[@]}")
+  [ ${#rest[@]} = 0 ]
+}
+
 # gone_within SECONDS PID: the process has ended before the deadline.
 gone_within() {
   local deadline=$(($(date +%s%N) + $1 * 1000000000))

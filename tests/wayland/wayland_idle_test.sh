@@ -26,9 +26,8 @@ saver_runs() { pgrep -u "$SWAY_USER" -x mandeldive >/dev/null; }
 saver_gone() { ! saver_runs; }
 spawn idle sh -c "$quick"
 for input in key pointer; do
-  check "idle, the saver comes up on HEADLESS-1 (before the $input)" \
-    wait_until 20 output_shows HEADLESS-1 "$t/full-640x480.png"
-  check "and on HEADLESS-2" wait_until 5 output_shows HEADLESS-2 "$t/full-800x600.png"
+  check "idle, the saver comes up on HEADLESS-1 and HEADLESS-2 (before the $input)" \
+    wait_outputs 20 HEADLESS-1 "$t/full-640x480.png" HEADLESS-2 "$t/full-800x600.png"
   case $input in
     key) as_user wtype -k space ;;
     pointer) as_user "$SWAY_BIN/$(basename "$POINTER")" HEADLESS-1 move ;;

@@ -31,13 +31,11 @@ done
 # A caption tick 3 s after the full view, and as long before the zoom.
 spawn saver mandeldive --wayland --delay 3 2>"$t/saver.err"
 waiter=$!
-check "HEADLESS-1, 640x480, shows the renderer's full view" \
-  wait_until 20 output_shows HEADLESS-1 "$t/full-640x480.png"
-check "HEADLESS-2, 800x600 at scale 2, shows it at 800x600 device pixels" \
-  wait_until 5 output_shows HEADLESS-2 "$t/full-800x600.png"
-check "HEADLESS-1's captioned frame is the renderer's, caption rows included" \
-  wait_until 10 output_shows HEADLESS-1 "$t/caption-640x480.png"
-check "and HEADLESS-2's" wait_until 5 output_shows HEADLESS-2 "$t/caption-800x600.png"
+full="HEADLESS-1 (640x480) and HEADLESS-2 (800x600 at scale 2) show the renderer's"
+check "$full full view in device pixels" wait_outputs 20 \
+  HEADLESS-1 "$t/full-640x480.png" HEADLESS-2 "$t/full-800x600.png"
+check "then its captioned frame, caption rows included" wait_outputs 10 \
+  HEADLESS-1 "$t/caption-640x480.png" HEADLESS-2 "$t/caption-800x600.png"
 
 as_user swaymsg create_output >/dev/null
 check "an output created while it runs gets its own dive from the full view" \
