@@ -123,6 +123,12 @@ rc=$?
 check "a file size limit: status 153 (was $rc)" test "$rc" -eq 153
 check "a file size limit: no temporary file" no_temporaries
 check "a file size limit: no picture" test ! -e "$dir/limited.png"
+# The same limit met by a frame encoding on its own thread.
+bash -c "ulimit -f 64; exec '$render' --size 1500x1500 --background-color 11 --ticks 2 \
+  --threads 2 --frames '$dir/limited' -o '$dir/limited.png'" 2>/dev/null
+rc=$?
+check "a file size limit on a frame in the background: status 153 (was $rc)" test "$rc" -eq 153
+check "and no temporary frame" test -z "$(ls -A "$dir/limited")"
 
 # A full disk, where a small tmpfs can be mounted.
 mkdir "$dir/small"

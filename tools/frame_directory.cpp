@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "output/output_file.h"
 #include "output/png_writer.h"
@@ -54,21 +57,85 @@ bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
   return true;
 }
 
+// A frame between Write and its commit. The encoder thread touches only
+// `ok` and `error` and writes to the file's descriptor; the temporary file
+// itself, its name and its removal on a signal stay with the caller's
+// thread.
+struct FrameDirectory::Pending {
+  std::string path;
+  OutputFile output;
+  std::thread encoder;
+  bool ok = false;
+  std::string error;
+
+  void Encode(const PixelView& picture) {
+    try {
+      ok = EncodePng(output.fd(), path, picture, &error);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      error = "not enough memory to encode " + path;
+    }
+  }
+};
+
+FrameDirectory::FrameDirectory() = default;
+
+FrameDirectory::~FrameDirectory() {
+  if (pending_ != nullptr && pending_->encoder.joinable()) {
+    pending_->encoder.join();
+  }
+}
+
 bool FrameDirectory::Write(std::int64_t tick, const PixelView& picture,
                            std::string* error) {
-  const std::string path = FramePath(dir_, tick);
-  OutputFile output;
-  if (!output.Open(path, error) ||
-      !EncodePng(output.fd(), path, picture, error)) {
-    return false;
+  if (!Settle(error)) return false;
+  auto frame = std::make_unique<Pending>();
+  frame->path = FramePath(dir_, tick);
+  if (!frame->output.Open(frame->path, error)) return false;
+  Pending* const f = frame.get();
+  pending_ = std::move(frame);
+  if (!background_) {
+    f->Encode(picture);
+    return Settle(error);
   }
-  const bool creates = output.createsFile();
-  if (!output.Commit(error)) return false;
-  if (creates) createdFiles_.push_back(path);
+  const std::size_t h = static_cast<std::size_t>(picture.height);
+  copy_.resize(static_cast<std::size_t>(picture.width) * h);
+  for (std::int32_t x = 0; x < picture.width; ++x) {
+    for (std::int32_t y = 0; y < picture.height; ++y) {
+      copy_[static_cast<std::size_t>(x) * h + y] = picture.At(x, y);
+    }
+  }
+  const PixelView copy =
+      PixelView::ColumnMajor(copy_.data(), picture.width, picture.height);
+  try {
+    f->encoder = std::thread([f, copy] { f->Encode(copy); });
+  } catch (const std::system_error&) {
+    f->Encode(copy);  // no thread to be had: this one encodes it
+  }
   return true;
 }
 
+bool FrameDirectory::Settle(std::string* error) {
+  if (pending_ == nullptr) return true;
+  std::unique_ptr<Pending> frame = std::move(pending_);
+  if (frame->encoder.joinable()) frame->encoder.join();
+  if (!frame->ok) {
+    *error = frame->error;
+    return false;
+  }
+  const bool creates = frame->output.createsFile();
+  if (!frame->output.Commit(error)) return false;
+  if (creates) createdFiles_.push_back(frame->path);
+  return true;
+}
+
+bool FrameDirectory::Finish(std::string* error) { return Settle(error); }
+
 void FrameDirectory::RemoveCreated() {
+  if (pending_ != nullptr) {
+    if (pending_->encoder.joinable()) pending_->encoder.join();
+    pending_.reset();  // its temporary file goes with it
+  }
   for (const std::string& file : createdFiles_) unlink(file.c_str());
   createdFiles_.clear();
   // Deepest first; a directory that holds anything else stays.

@@ -58,6 +58,9 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
       options.threads > 0 ? options.threads : UsableCpus();
   ThreadColumnWorkers workers(threads);
   if (threads > 1) engine.columnWorkers = &workers;
+  // With more than one thread, a frame is encoded while the next tick
+  // renders.
+  frames->SetBackground(threads > 1);
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     progress.StartTick(tick);
@@ -70,6 +73,7 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
   }
   engine.Detach();
   progress.Clear();
+  if (withFrames && !frames->Finish(&error)) return Fail(error);
   // Both outputs are encoded under temporary names before either is put
   // in place, so a failure leaves neither.
   if (withAnimation &&
