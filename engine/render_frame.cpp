@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cassert>
 #include <vector>
 
@@ -161,19 +162,21 @@ void SaverEngine::RenderFrameOnWorkers() {
   const std::int32_t columnCount = client.right + 1;
   const std::int32_t height = client.bottom;
   const std::int32_t rowCount = height + 1;
+  // Every colour is written by its column's worker before it is read.
+  workerColours_.resize(static_cast<std::size_t>(columnCount) * rowCount);
+  workerCounts_.resize(static_cast<std::size_t>(columnCount) * kGridSide);
   struct Job {
     ColumnPass pass;
     std::vector<double> xs;
     std::vector<double> ys;
-    std::vector<ColorRef> colours;         // a column after another
-    std::vector<std::int32_t> bandCounts;  // kGridSide a column
+    std::vector<ColorRef>& colours;
+    std::vector<std::int32_t>& bandCounts;  // kGridSide a column
     std::int32_t rowCount;
   } job{PassOf(*this),
         std::vector<double>(columnCount),
         std::vector<double>(rowCount),
-        std::vector<ColorRef>(static_cast<std::size_t>(columnCount) * rowCount),
-        std::vector<std::int32_t>(static_cast<std::size_t>(columnCount) *
-                                  kGridSide),
+        workerColours_,
+        workerCounts_,
         rowCount};
   double x = originX;
   for (double& xi : job.xs) xi = x += step;
@@ -185,6 +188,8 @@ void SaverEngine::RenderFrameOnWorkers() {
         j.colours.data() + static_cast<std::size_t>(i) * j.rowCount;
     std::int32_t* counts =
         j.bandCounts.data() + static_cast<std::size_t>(i) * kGridSide;
+    // The chunks add to the column's counts; the last pass left its own.
+    std::fill(counts, counts + kGridSide, 0);
     for (std::int32_t first = 0; first < j.rowCount; first += kChunkRows) {
       const std::int32_t rowsHere =
           j.rowCount - first < kChunkRows ? j.rowCount - first : kChunkRows;

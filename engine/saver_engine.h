@@ -3,6 +3,7 @@
 #define MANDELDIVE_ENGINE_SAVER_ENGINE_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/calendar_clock.h"
 #include "engine/caption_text.h"
@@ -95,12 +96,18 @@ class SaverEngine {
   bool literalPass = false;
   // Threads for RenderFrame's columns; null computes them here, as it
   // draws them, with no heap allocation. With workers the pass holds the
-  // whole picture's colours in memory once (std::bad_alloc when it cannot).
+  // whole picture's colours in memory (std::bad_alloc when it cannot),
+  // kept from one pass to the next.
   ColumnWorkers* columnWorkers = nullptr;
 
  private:
   // RenderFrame on columnWorkers.
   void RenderFrameOnWorkers();
+  // The workers' picture, a column after another, and each column's band
+  // counts: reused by every pass of the same size, so a dive does not pay
+  // to zero and fault in a fresh picture's pages each pass.
+  std::vector<ColorRef> workerColours_;
+  std::vector<std::int32_t> workerCounts_;
   // True when some used cell has low < count < high for this grid.
   bool AnyCellQualifies(double low, double high) const;
 };
