@@ -58,19 +58,20 @@ bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
 }
 
 // A frame between Write and its commit. The encoder thread touches only
-// `ok` and `error` and writes to the file's descriptor; the temporary file
-// itself, its name and its removal on a signal stay with the caller's
-// thread.
+// `ok`, `error` and `picture`, and writes to the file's descriptor; the
+// temporary file itself, its name and its removal on a signal stay with
+// the caller's thread.
 struct FrameDirectory::Pending {
   std::string path;
   OutputFile output;
+  std::vector<ColorRef> picture;  // a column after another
   std::thread encoder;
   bool ok = false;
   std::string error;
 
-  void Encode(const PixelView& picture) {
+  void Encode(const PixelView& view) {
     try {
-      ok = EncodePng(output.fd(), path, picture, &error);
+      ok = EncodePng(output.fd(), path, view, &error);
     } catch (const std::bad_alloc&) {
       ok = false;
       error = "not enough memory to encode " + path;
@@ -80,33 +81,39 @@ struct FrameDirectory::Pending {
 
 FrameDirectory::FrameDirectory() = default;
 
-FrameDirectory::~FrameDirectory() {
-  if (pending_ != nullptr && pending_->encoder.joinable()) {
-    pending_->encoder.join();
-  }
-}
+FrameDirectory::~FrameDirectory() { DropPending(); }
 
 bool FrameDirectory::Write(std::int64_t tick, const PixelView& picture,
                            std::string* error) {
-  if (!Settle(error)) return false;
+  while (!pending_.empty() &&
+         static_cast<std::int32_t>(pending_.size()) >= inFlight_) {
+    if (!SettleOldest(error)) return false;
+  }
   auto frame = std::make_unique<Pending>();
   frame->path = FramePath(dir_, tick);
   if (!frame->output.Open(frame->path, error)) return false;
   Pending* const f = frame.get();
-  pending_ = std::move(frame);
-  if (!background_) {
+  if (inFlight_ <= 0) {
+    pending_.push_back(std::move(frame));
     f->Encode(picture);
-    return Settle(error);
+    return SettleOldest(error);
+  }
+  // A picture a settled frame gave back, so that each frame does not pay
+  // to zero and fault in fresh pages; every pixel is written below.
+  if (!spare_.empty()) {
+    f->picture = std::move(spare_.back());
+    spare_.pop_back();
   }
   const std::size_t h = static_cast<std::size_t>(picture.height);
-  copy_.resize(static_cast<std::size_t>(picture.width) * h);
+  f->picture.resize(static_cast<std::size_t>(picture.width) * h);
   for (std::int32_t x = 0; x < picture.width; ++x) {
     for (std::int32_t y = 0; y < picture.height; ++y) {
-      copy_[static_cast<std::size_t>(x) * h + y] = picture.At(x, y);
+      f->picture[static_cast<std::size_t>(x) * h + y] = picture.At(x, y);
     }
   }
   const PixelView copy =
-      PixelView::ColumnMajor(copy_.data(), picture.width, picture.height);
+      PixelView::ColumnMajor(f->picture.data(), picture.width, picture.height);
+  pending_.push_back(std::move(frame));
   try {
     f->encoder = std::thread([f, copy] { f->Encode(copy); });
   } catch (const std::system_error&) {
@@ -115,10 +122,11 @@ bool FrameDirectory::Write(std::int64_t tick, const PixelView& picture,
   return true;
 }
 
-bool FrameDirectory::Settle(std::string* error) {
-  if (pending_ == nullptr) return true;
-  std::unique_ptr<Pending> frame = std::move(pending_);
+bool FrameDirectory::SettleOldest(std::string* error) {
+  std::unique_ptr<Pending> frame = std::move(pending_.front());
+  pending_.pop_front();
   if (frame->encoder.joinable()) frame->encoder.join();
+  if (!frame->picture.empty()) spare_.push_back(std::move(frame->picture));
   if (!frame->ok) {
     *error = frame->error;
     return false;
@@ -129,13 +137,22 @@ bool FrameDirectory::Settle(std::string* error) {
   return true;
 }
 
-bool FrameDirectory::Finish(std::string* error) { return Settle(error); }
+bool FrameDirectory::Finish(std::string* error) {
+  while (!pending_.empty()) {
+    if (!SettleOldest(error)) return false;
+  }
+  return true;
+}
+
+void FrameDirectory::DropPending() {
+  for (auto& frame : pending_) {
+    if (frame->encoder.joinable()) frame->encoder.join();
+  }
+  pending_.clear();  // their temporary files go with them
+}
 
 void FrameDirectory::RemoveCreated() {
-  if (pending_ != nullptr) {
-    if (pending_->encoder.joinable()) pending_->encoder.join();
-    pending_.reset();  // its temporary file goes with it
-  }
+  DropPending();
   for (const std::string& file : createdFiles_) unlink(file.c_str());
   createdFiles_.clear();
   // Deepest first; a directory that holds anything else stays.

@@ -1,12 +1,14 @@
 // The renderer's --frames directory: made and proved writable before the
 // first tick, written a picture per tick, and on a failed run left as it
-// was found. In the background, a frame is encoded on a thread of its own
-// while the next tick renders: one frame at a time, from a copy of the
-// picture, into a file opened and later committed by the caller's thread.
+// was found. In the background, each frame is encoded from a copy of the
+// picture on a thread of its own while the next ticks render, a few frames
+// at a time, into files that the caller's thread opens and later commits
+// in tick order.
 #ifndef MANDELDIVE_TOOLS_FRAME_DIRECTORY_H_
 #define MANDELDIVE_TOOLS_FRAME_DIRECTORY_H_
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,13 +28,12 @@ class FrameDirectory {
   // in it; false with a one-line reason in *error.
   bool Prepare(const std::string& dir, std::string* error);
 
-  // Whether Write encodes in the background (off: each frame is whole on
-  // disk when Write returns).
-  void SetBackground(bool on) { background_ = on; }
+  // How many frames Write may leave encoding in the background; 0, as
+  // before the first call, encodes each before Write returns.
+  void SetBackground(std::int32_t frames) { inFlight_ = frames; }
 
-  // Writes DIR/tick-NN.png, or starts to once the frame before it is in
-  // place. False with a one-line reason when this frame or the one before
-  // cannot be written.
+  // Writes DIR/tick-NN.png, or starts to. False with a one-line reason
+  // when this frame or one before it cannot be written.
   bool Write(std::int64_t tick, const PixelView& picture, std::string* error);
 
   // Puts the last frame in place; false as Write.
@@ -47,12 +48,14 @@ class FrameDirectory {
 
  private:
   struct Pending;
-  // Waits for the frame in progress and commits it.
-  bool Settle(std::string* error);
+  // Waits for the oldest frame in progress and commits it.
+  bool SettleOldest(std::string* error);
+  // Waits for every frame in progress; their files go.
+  void DropPending();
 
-  std::unique_ptr<Pending> pending_;
-  std::vector<ColorRef> copy_;  // the picture the background encodes
-  bool background_ = false;
+  std::deque<std::unique_ptr<Pending>> pending_;  // oldest first
+  std::vector<std::vector<ColorRef>> spare_;      // pictures to reuse
+  std::int32_t inFlight_ = 0;
   std::string dir_;
   std::vector<std::string> createdDirectories_;
   std::vector<std::string> createdFiles_;

@@ -1,9 +1,11 @@
 // mandeldive-render: does to a fresh in-memory window what the saver does to
 // its own, for a number of ticks, and writes the pictures as PNG files and,
 // if asked, one animated WebP.
+#include <malloc.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -24,6 +26,8 @@
 
 namespace mandeldive {
 namespace {
+
+constexpr std::int32_t kMaxFramesInFlight = 4;
 
 static_assert(kMaxAnimationSide == kMaxWebpSide,
               "the options refuse what the encoder refuses");
@@ -58,9 +62,12 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
       options.threads > 0 ? options.threads : UsableCpus();
   ThreadColumnWorkers workers(threads);
   if (threads > 1) engine.columnWorkers = &workers;
-  // With more than one thread, a frame is encoded while the next tick
-  // renders.
-  frames->SetBackground(threads > 1);
+  // With more than one thread, frames are encoded while the next ticks
+  // render, as many at a time as there are threads (a tick renders in far
+  // less time than its frame takes to encode), up to a few pictures'
+  // worth of memory.
+  frames->SetBackground(threads > 1 ? std::min(threads, kMaxFramesInFlight)
+                                    : 0);
   engine.Attach(&surface);
   for (std::int64_t tick = 1; tick <= options.ticks; ++tick) {
     progress.StartTick(tick);
@@ -137,6 +144,14 @@ int Run(const RenderOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace mandeldive;
+#if defined(__GLIBC__)
+  // Each frame's encoder takes buffers the size of a picture and gives them
+  // back. From the heap, and kept there, they are the same pages each
+  // time; mapped afresh, every frame pays a page fault a page, and the
+  // faults of the threads encoding at once queue up on one lock.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
   RenderOptions options;
   std::string error;
   const bool parsed = ParseRenderArgs(argc, argv, &options, &error);
