@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -107,8 +108,13 @@ bool FrameDirectory::Write(std::int64_t tick, const PixelView& picture,
   const std::size_t h = static_cast<std::size_t>(picture.height);
   f->picture.resize(static_cast<std::size_t>(picture.width) * h);
   for (std::int32_t x = 0; x < picture.width; ++x) {
+    ColorRef* column = f->picture.data() + static_cast<std::size_t>(x) * h;
+    if (picture.yStride == 1) {  // the memory surface's columns: one copy
+      std::copy_n(picture.pixels + x * picture.xStride, h, column);
+      continue;
+    }
     for (std::int32_t y = 0; y < picture.height; ++y) {
-      f->picture[static_cast<std::size_t>(x) * h + y] = picture.At(x, y);
+      column[y] = picture.At(x, y);
     }
   }
   const PixelView copy =
