@@ -1,6 +1,7 @@
 // mandeldive: the Linux saver. One program for both of the desktops' ways
 // of drawing: on X11 in xscreensaver's manner, and with --wayland on every
 // output of a Wayland compositor. The command line is read once, here.
+#include <csignal>
 #include <string>
 
 #include "host/wayland/wayland_saver.h"
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
   const int answer = AnswerCommandLine("mandeldive", "-help", parsed, error,
                                        options, X11Usage());
   if (answer >= 0) return answer;
+  // A display server that dies under us must end the saver through its
+  // connection's error (one line, exit 1), not by the SIGPIPE of the next
+  // write to its socket.
+  signal(SIGPIPE, SIG_IGN);
   if (options.target == X11Target::Wayland)
     return RunWaylandSaver(options, options.delaySeconds);
   return RunX11Saver(options);
