@@ -7,7 +7,7 @@
 // older AMD parts, which have no AVX-512, run it slowly.
 #include <immintrin.h>
 
-#include "engine/escape_kernel_simd.h"
+#include "engine/masked_stream.h"
 
 namespace mandeldive {
 
@@ -47,7 +47,6 @@ struct Avx512Lanes {
   using V = __m512d;
   using M = __mmask8;
   using Record = TallyRecord;
-  static constexpr bool kMaskedArithmetic = true;
   static constexpr int kWidth = 8;
   static V Broadcast(double v) { return _mm512_set1_pd(v); }
   static M AllLanes() { return 0xFF; }
@@ -90,9 +89,16 @@ struct Avx512Lanes {
 
 }  // namespace
 
+// Three slots of two vectors on 64-bit x86, the shape measured fastest (as
+// many vectors as the registers hold; more only spill); one slot of three
+// on 32-bit x86, which has eight vector registers.
 void EscapeKernelAvx512(double x, const double* ys, std::int32_t count,
                         EscapeResult* out) {
-  simd::EscapeKernelOf<Avx512Lanes, 3, 2>(x, ys, count, out);
+#if defined(__x86_64__)
+  simd::MaskedStream<Avx512Lanes, 3, 2>(x, ys, count, out);
+#else
+  simd::MaskedStream<Avx512Lanes, 1, 3>(x, ys, count, out);
+#endif
 }
 
 }  // namespace mandeldive
