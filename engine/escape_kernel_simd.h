@@ -78,9 +78,17 @@ MANDELDIVE_INLINE inline void StoreVectorResults(
   }
 }
 
-// The lanes of a vector that hold points, when `left` points are left.
-constexpr std::int32_t PointsIn(std::int32_t left, std::int32_t width) {
-  return left <= 0 ? 0 : left < width ? left : width;
+// The points ys[first ..] of one vector, of the column's count: those past
+// the end are a point far outside, which escapes at once. Lanes provides
+// LoadPoints (n of kWidth lanes from memory, 1 <= n, the rest padding).
+template <typename Lanes>
+MANDELDIVE_INLINE inline typename Lanes::V LoadVector(const double* ys,
+                                                      std::int32_t count,
+                                                      std::int32_t first) {
+  const std::int32_t left = count - first;
+  if (left <= 0) return Lanes::Broadcast(1000.0);
+  return Lanes::LoadPoints(ys + first,
+                           left < Lanes::kWidth ? left : Lanes::kWidth);
 }
 
 }  // namespace simd

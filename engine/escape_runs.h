@@ -8,8 +8,7 @@
 // escaping iterates from memory. The run ends when no lane is live, or
 // after z_99, its live lanes inside.
 //
-// Lanes provides V, M, kWidth, Broadcast, LoadPoints (the first n of
-// kWidth lanes from memory, the rest a point far outside), Load and Store
+// Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
 // (aligned), Mul, Add, Sub, Greater (a > b, false for a NaN, as the scalar
 // sqrt(m) > 2 is), and Bits (the mask's lanes as the low bits of a word).
 #ifndef MANDELDIVE_ENGINE_ESCAPE_RUNS_H_
@@ -50,8 +49,7 @@ void EscapeRuns(double x, const double* ys, std::int32_t count,
     V zr[kVectors], zi[kVectors];
     ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
       constexpr int v = decltype(vc)::value;
-      const V y = Lanes::LoadPoints(ys + first + v * kWidth,
-                                    PointsIn(left - v * kWidth, kWidth));
+      const V y = LoadVector<Lanes>(ys, count, first + v * kWidth);
       Lanes::Store(ci + v * kWidth, y);
       zr[v] = Lanes::Add(Lanes::Sub(Lanes::Mul(cr, cr), Lanes::Mul(y, y)), cr);
       zi[v] = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);

@@ -32,10 +32,10 @@ struct FrozenVector {
   V zr, zi;
   V tally;  // minus the passes each lane had escaped at
 
-  // z_1 of the points at p, n of them; ci keeps their imaginary parts.
-  MANDELDIVE_INLINE void Start(V cr, const double* p, std::int32_t n,
-                               double* ci) {
-    const V y = Lanes::LoadPoints(p, n);
+  // z_1 of the points from ys[first] on; ci keeps their imaginary parts.
+  MANDELDIVE_INLINE void Start(V cr, const double* ys, std::int32_t count,
+                               std::int32_t first, double* ci) {
+    const V y = LoadVector<Lanes>(ys, count, first);
     Lanes::Store(ci, y);
     zr = Lanes::Add(Lanes::Sub(Lanes::Mul(cr, cr), Lanes::Mul(y, y)), cr);
     zi = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);
@@ -85,8 +85,7 @@ void FrozenRuns(double x, const double* ys, std::int32_t count,
     FrozenVector<Lanes> vec[kVectors];
     ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
       constexpr int v = decltype(vc)::value;
-      vec[v].Start(cr, ys + first + v * kWidth,
-                   PointsIn(count - first - v * kWidth, kWidth), ci[v]);
+      vec[v].Start(cr, ys, count, first + v * kWidth, ci[v]);
     });
     std::int32_t passes = 0;
     while (passes < kPasses) {
