@@ -19,8 +19,8 @@ struct Avx2Lanes {
     for (std::int32_t k = 0; k < n; ++k) padded[k] = p[k];
     return _mm256_loadu_pd(padded);
   }
-  static V Load(const double* p) { return _mm256_load_pd(p); }
-  static void Store(double* p, V v) { _mm256_store_pd(p, v); }
+  static V Load(const double* p) { return _mm256_loadu_pd(p); }
+  static void Store(double* p, V v) { _mm256_storeu_pd(p, v); }
   static V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
   static V Add(V a, V b) { return _mm256_add_pd(a, b); }
   static V Sub(V a, V b) { return _mm256_sub_pd(a, b); }

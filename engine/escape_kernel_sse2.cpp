@@ -15,8 +15,8 @@ struct Sse2Lanes {
   static V LoadPoints(const double* p, std::int32_t n) {
     return n >= kWidth ? _mm_loadu_pd(p) : _mm_set_pd(1000.0, p[0]);
   }
-  static V Load(const double* p) { return _mm_load_pd(p); }
-  static void Store(double* p, V v) { _mm_store_pd(p, v); }
+  static V Load(const double* p) { return _mm_loadu_pd(p); }
+  static void Store(double* p, V v) { _mm_storeu_pd(p, v); }
   static V Mul(V a, V b) { return _mm_mul_pd(a, b); }
   static V Add(V a, V b) { return _mm_add_pd(a, b); }
   static V Sub(V a, V b) { return _mm_sub_pd(a, b); }

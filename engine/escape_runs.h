@@ -9,8 +9,9 @@
 // after z_99, its live lanes inside.
 //
 // Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
-// (aligned), Mul, Add, Sub, Greater (a > b, false for a NaN, as the scalar
-// sqrt(m) > 2 is), and Bits (the mask's lanes as the low bits of a word).
+// (unaligned: 32-bit Windows keeps its stack aligned to 4 bytes only), Mul,
+// Add, Sub, Greater (a > b, false for a NaN, as the scalar sqrt(m) > 2 is), and
+// Bits (the mask's lanes as the low bits of a word).
 #ifndef MANDELDIVE_ENGINE_ESCAPE_RUNS_H_
 #define MANDELDIVE_ENGINE_ESCAPE_RUNS_H_
 

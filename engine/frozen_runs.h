@@ -11,10 +11,10 @@
 // branch of escape_runs.h costs less.
 //
 // Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
-// (aligned), Zero, Mul, Add, Sub, Greater (a > b, false for a NaN), And,
-// AllLanes, Full (every lane set), AddMask (64-bit integer add of the mask,
-// -1 where set), Keep (mask ? kept : other), Outcome (see Finish), and
-// StoreResults and StoreWords.
+// (unaligned: 32-bit Windows keeps its stack aligned to 4 bytes only), Zero,
+// Mul, Add, Sub, Greater (a > b, false for a NaN), And, AllLanes, Full (every
+// lane set), AddMask (64-bit integer add of the mask, -1 where set), Keep (mask
+// ? kept : other), Outcome (see Finish), and StoreResults and StoreWords.
 #ifndef MANDELDIVE_ENGINE_FROZEN_RUNS_H_
 #define MANDELDIVE_ENGINE_FROZEN_RUNS_H_
 
