@@ -91,6 +91,17 @@ MANDELDIVE_INLINE inline typename Lanes::V LoadVector(const double* ys,
                            left < Lanes::kWidth ? left : Lanes::kWidth);
 }
 
+// z_1 of the points c = cr + i y, from z_0 = c as the oracle has it:
+// (cr cr - y y) + cr and (cr + cr) y + y.
+template <typename Lanes>
+MANDELDIVE_INLINE inline void FirstIterate(typename Lanes::V cr,
+                                           typename Lanes::V y,
+                                           typename Lanes::V* zr,
+                                           typename Lanes::V* zi) {
+  *zr = Lanes::Add(Lanes::Sub(Lanes::Mul(cr, cr), Lanes::Mul(y, y)), cr);
+  *zi = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);
+}
+
 }  // namespace simd
 }  // namespace mandeldive
 

@@ -52,8 +52,7 @@ void EscapeRuns(double x, const double* ys, std::int32_t count,
       constexpr int v = decltype(vc)::value;
       const V y = LoadVector<Lanes>(ys, count, first + v * kWidth);
       Lanes::Store(ci + v * kWidth, y);
-      zr[v] = Lanes::Add(Lanes::Sub(Lanes::Mul(cr, cr), Lanes::Mul(y, y)), cr);
-      zi[v] = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);
+      FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
     });
     // Writes the results of the lanes in `lanes` from the iterates now in
     // zr and zi.

@@ -37,8 +37,7 @@ struct FrozenVector {
                                std::int32_t first, double* ci) {
     const V y = LoadVector<Lanes>(ys, count, first);
     Lanes::Store(ci, y);
-    zr = Lanes::Add(Lanes::Sub(Lanes::Mul(cr, cr), Lanes::Mul(y, y)), cr);
-    zi = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);
+    FirstIterate<Lanes>(cr, y, &zr, &zi);
     tally = Lanes::Zero();
   }
   // Tests z_k and makes z_(k+1) in the lanes that have not escaped;
