@@ -87,8 +87,16 @@ void FrozenRuns(double x, const double* ys, std::int32_t count,
       vec[v].Start(cr, ys, count, first + v * kWidth, ci[v]);
     });
     std::int32_t passes = 0;
+    // Two passes at a time, tested after the second: a lane frozen in the
+    // first is still frozen in the second, so nothing is lost but, at the
+    // end of a run, one pass of frozen lanes.
+    static_assert(kPasses % 2 == 0, "the passes go in pairs");
     while (passes < kPasses) {
-      ++passes;
+      passes += 2;
+      ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
+        constexpr int v = decltype(vc)::value;
+        vec[v].Pass(cr, limit, ci[v]);
+      });
       M all = Lanes::AllLanes();
       ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
         constexpr int v = decltype(vc)::value;
