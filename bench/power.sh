@@ -37,10 +37,23 @@ case "${1:-}" in
     timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
     timeout 60 wineserver -w || true
     wine build/win64/host/win32/mandeldive.scr /s >/dev/null 2>&1 &
-    saver=$!
+    launcher=$!
+    # Where Wine has its 32-bit half, its loader starts a 64-bit program
+    # through start.exe, and the program is then no child of the launcher:
+    # the saver is the prefix's process whose command line Wine has made
+    # the Windows one, "Z:\...\mandeldive.scr /s".
+    saver=""
+    for _ in $(seq 100); do
+      for pid in $(pgrep -f '^[A-Za-z]:.*mandeldive\.scr /s$' || true); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && saver=$pid
+      done
+      [ -n "$saver" ] && break
+      sleep 0.1
+    done
+    [ -n "$saver" ] || { echo "power.sh: the saver did not start under Wine" >&2; exit 1; }
     sleep 5
     result=$(share "$saver" "$WINEPREFIX")
-    kill "$saver"
+    kill "$launcher" "$saver" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
     row "64-bit Windows saver under Wine on Xvfb" "$result" \
       "Wine's services: $(echo "$result" | cut -d' ' -f3)%"
