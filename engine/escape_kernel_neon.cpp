@@ -18,7 +18,7 @@ struct NeonLanes {
   using V = float64x2_t;
   using M = V;
   static constexpr int kWidth = 2;
-  static V Bits(uint64x2_t v) { return vreinterpretq_f64_u64(v); }
+  static V AsLanes(uint64x2_t v) { return vreinterpretq_f64_u64(v); }
   static uint64x2_t Mask(M m) { return vreinterpretq_u64_f64(m); }
   static V Broadcast(double v) { return vdupq_n_f64(v); }
   static V Zero() { return vdupq_n_f64(0.0); }
@@ -36,9 +36,9 @@ struct NeonLanes {
   static V Mul(V a, V b) { return vmulq_f64(a, b); }
   static V Add(V a, V b) { return vaddq_f64(a, b); }
   static V Sub(V a, V b) { return vsubq_f64(a, b); }
-  static M Greater(V a, V b) { return Bits(vcgtq_f64(a, b)); }
-  static M AllLanes() { return Bits(vdupq_n_u64(~std::uint64_t{0})); }
-  static M And(M a, M b) { return Bits(vandq_u64(Mask(a), Mask(b))); }
+  static M Greater(V a, V b) { return AsLanes(vcgtq_f64(a, b)); }
+  static M AllLanes() { return AsLanes(vdupq_n_u64(~std::uint64_t{0})); }
+  static M And(M a, M b) { return AsLanes(vandq_u64(Mask(a), Mask(b))); }
   static bool Full(M mask) {
     return vminvq_u32(vreinterpretq_u32_f64(mask)) != 0;
   }
@@ -54,7 +54,7 @@ struct NeonLanes {
   }
   static void Outcome(M escaped, V tally, std::int32_t passes, V* inside,
                       V* n) {
-    *inside = Bits(vbicq_u64(Mask(Word(1)), Mask(escaped)));
+    *inside = AsLanes(vbicq_u64(Mask(Word(1)), Mask(escaped)));
     const V count = vreinterpretq_f64_s64(
         vaddq_s64(vreinterpretq_s64_f64(tally), vdupq_n_s64(passes + 1)));
     *n = vbslq_f64(Mask(escaped), count, Word(kInsideCount));
