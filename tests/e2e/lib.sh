@@ -77,4 +77,6 @@ render() {  # render OUT ARGS...: the renderer's picture for the same window
   "$RENDER" "$@" -o "$out" >/dev/null
 }
 
-equals() { [ "$1" = "$2" ]; }
+equals() {  # equals GOT WANTED: says what it got when they differ
+  [ "$1" = "$2" ] || { printf '  got "%s", wanted "%s"\n' "$1" "$2"; return 1; }
+}

@@ -31,8 +31,13 @@ UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\mandeldi
 DESKTOP_KEY='HKCU\Control Panel\Desktop'
 
 value() {  # value KEY NAME: the value's data, or nothing when it is missing
-  "${native[@]}" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+  # reg.exe itself now and then fails to start on a loaded machine, so a
+  # failed query is asked again, three times at most.
+  local out try
+  for try in 1 2 3; do
+    out=$("${native[@]}" reg query "$1" /v "$2" 2>/dev/null) && break
+  done
+  printf '%s\n' "$out" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
 key_gone() { ! "${native[@]}" reg query "$UNINSTALL_KEY" >/dev/null 2>&1; }
 run_setup() {  # run_setup ARGS...: sets RC when the installer and its children end
