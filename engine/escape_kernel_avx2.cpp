@@ -2,7 +2,7 @@
 // a fused multiply-add would round differently from the scalar oracle).
 #include <immintrin.h>
 
-#include "engine/escape_runs.h"
+#include "engine/counted_runs.h"
 
 namespace mandeldive {
 
@@ -34,7 +34,7 @@ struct Avx2Lanes {
 
 void EscapeKernelAvx2(double x, const double* ys, std::int32_t count,
                       EscapeResult* out) {
-  simd::EscapeRuns<Avx2Lanes, simd::kRunVectors>(x, ys, count, out);
+  simd::CountedRuns<Avx2Lanes, simd::kCountedVectors>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

@@ -2,8 +2,10 @@
 // its Lanes (a vector type V of kWidth doubles, a mask type M, and the
 // operations its design names) and runs one of three designs over them:
 //
-//  - escape_runs.h (SSE2, AVX2, simd128): escaped lanes run on, and each
-//    escape is written out behind a branch as it happens;
+//  - counted_runs.h (SSE2, AVX2): escaped lanes run on, and each lane's
+//    result is read back from its last pass's row when the run is done;
+//  - escape_runs.h (simd128): escaped lanes run on, and each escape is
+//    written out behind a branch as it happens;
 //  - frozen_runs.h (NEON): a lane is frozen where it escapes by a select,
 //    with no branch until the whole run is done;
 //  - masked_stream.h (AVX-512): masked arithmetic freezes lanes for free.

@@ -1,7 +1,7 @@
 // The escape kernel on SSE2: two lanes, the baseline of every x86 target.
 #include <emmintrin.h>
 
-#include "engine/escape_runs.h"
+#include "engine/counted_runs.h"
 
 namespace mandeldive {
 
@@ -30,7 +30,7 @@ struct Sse2Lanes {
 
 void EscapeKernelSse2(double x, const double* ys, std::int32_t count,
                       EscapeResult* out) {
-  simd::EscapeRuns<Sse2Lanes, simd::kRunVectors>(x, ys, count, out);
+  simd::CountedRuns<Sse2Lanes, simd::kCountedVectors>(x, ys, count, out);
 }
 
 }  // namespace mandeldive

@@ -9,9 +9,8 @@
 // after z_99, its live lanes inside.
 //
 // Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
-// (unaligned: 32-bit Windows keeps its stack aligned to 4 bytes only), Mul,
-// Add, Sub, Greater (a > b, false for a NaN, as the scalar sqrt(m) > 2 is), and
-// Bits (the mask's lanes as the low bits of a word).
+// (unaligned), Mul, Add, Sub, Greater (a > b, false for a NaN, as the scalar
+// sqrt(m) > 2 is), and Bits (the mask's lanes as the low bits of a word).
 #ifndef MANDELDIVE_ENGINE_ESCAPE_RUNS_H_
 #define MANDELDIVE_ENGINE_ESCAPE_RUNS_H_
 
@@ -23,13 +22,8 @@ namespace mandeldive {
 namespace simd {
 
 // Vectors in flight: four cover the multiply-add chain's latency and fit
-// sixteen vector registers, as 64-bit x86 and WebAssembly (as V8 compiles
-// it) have; 32-bit x86 has eight, which hold two.
-#if defined(__i386__)
-constexpr int kRunVectors = 2;
-#else
+// the sixteen vector registers WebAssembly has as V8 compiles it.
 constexpr int kRunVectors = 4;
-#endif
 
 template <typename Lanes, int kVectors>
 void EscapeRuns(double x, const double* ys, std::int32_t count,

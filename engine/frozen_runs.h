@@ -8,7 +8,7 @@
 // the count in registers; the imaginary parts are read from memory. Where
 // a select is one instruction (NEON's bif) this is the cheapest pass; where
 // it is three (SSE2's and/andnot/or, or vblendvpd on Intel cores) the
-// branch of escape_runs.h costs less.
+// escape runs of escape_runs.h cost less.
 //
 // Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
 // (unaligned: 32-bit Windows keeps its stack aligned to 4 bytes only), Zero,

@@ -1,0 +1,117 @@
+// Counted runs: the escape kernel with no branch but the run's end. A run
+// is kVectors x kWidth consecutive points of the column. A pass of each
+// vector is the iteration's arithmetic and one compare, nothing more: a
+// lane that has escaped runs on (its iterates may grow to infinity or NaN,
+// which nothing reads), and a word of bits, one a lane, says which lanes
+// are still live. Each pass keeps the iterates it tests in a row of memory
+// and counts, a byte a lane, the passes each lane was still live after;
+// when no lane is live, or after z_99, each lane's result is read from the
+// row its count names. Writing each escape as it happens (escape_runs.h)
+// costs a mispredicted branch for nearly every distinct escape count of a
+// run, and another for the loop over its lanes; x86 cores pay more for
+// those than for the pass's two stores, the count and the reads at the end.
+//
+// Lanes provides V, M, kWidth, Broadcast, LoadPoints, Load and Store
+// (unaligned: 32-bit Windows keeps its stack aligned to 4 bytes only), Mul,
+// Add, Sub, Greater (a > b, false for a NaN, as the scalar sqrt(m) > 2 is), and
+// Bits (the mask's lanes as the low bits of a word).
+#ifndef MANDELDIVE_ENGINE_COUNTED_RUNS_H_
+#define MANDELDIVE_ENGINE_COUNTED_RUNS_H_
+
+#include <cstdint>
+
+#include "engine/escape_kernel_simd.h"
+
+namespace mandeldive {
+namespace simd {
+
+// Vectors in flight: four cover the multiply-add chain's latency and fit
+// sixteen vector registers, as 64-bit x86 has; 32-bit x86 has eight, which
+// hold two.
+#if defined(__i386__)
+constexpr int kCountedVectors = 2;
+#else
+constexpr int kCountedVectors = 4;
+#endif
+
+// Spread[b]: bit k of the byte b as byte k of a word, so that adding
+// Spread of a run's live lanes, eight at a time, counts per lane in bytes.
+struct SpreadTable {
+  std::uint64_t bytes[256];
+  constexpr SpreadTable() : bytes() {
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k)
+        if (b >> k & 1) bytes[b] |= std::uint64_t{1} << (8 * k);
+  }
+};
+inline constexpr SpreadTable kSpread{};
+
+template <typename Lanes, int kVectors>
+void CountedRuns(double x, const double* ys, std::int32_t count,
+                 EscapeResult* out) {
+  using V = typename Lanes::V;
+  constexpr std::int32_t kWidth = Lanes::kWidth;
+  constexpr std::int32_t kRun = kVectors * kWidth;
+  constexpr int kWords = (kRun + 7) / 8;
+  static_assert(kRun <= 32, "a run's lanes are the bits of one word");
+  const V cr = Lanes::Broadcast(x);
+  const V limit = Lanes::Broadcast(kEscapeNorm);
+  alignas(64) double ci[kRun];
+  // The iterate each pass tested, z_k in row k - 1, so that a lane's result
+  // is read from the row of its own last pass when the run is done.
+  alignas(64) double zrAt[kInsideCount - 1][kRun];
+  alignas(64) double ziAt[kInsideCount - 1][kRun];
+
+  for (std::int32_t first = 0; first < count; first += kRun) {
+    const std::int32_t left = count - first;
+    std::uint32_t live = left >= kRun ? ~0u >> (32 - kRun) : (1u << left) - 1u;
+    // Byte k of still[k / 8] counts the passes lane k was still live
+    // after: an escaping lane's n is one more, and one that never escaped
+    // has been live after all 99.
+    std::uint64_t still[kWords] = {};
+    V zr[kVectors], zi[kVectors];
+    ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
+      constexpr int v = decltype(vc)::value;
+      const V y = LoadVector<Lanes>(ys, count, first + v * kWidth);
+      Lanes::Store(ci + v * kWidth, y);
+      FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
+    });
+    // Pass k tests z_k and makes z_(k+1): bounded by the 99 iterates.
+    for (std::int32_t k = 0; k < kInsideCount - 1; ++k) {
+      std::uint32_t escaped = 0;
+      ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
+        constexpr int v = decltype(vc)::value;
+        Lanes::Store(zrAt[k] + v * kWidth, zr[v]);
+        Lanes::Store(ziAt[k] + v * kWidth, zi[v]);
+        const V zr2 = Lanes::Mul(zr[v], zr[v]);
+        const V zi2 = Lanes::Mul(zi[v], zi[v]);
+        escaped |= Lanes::Bits(Lanes::Greater(Lanes::Add(zr2, zi2), limit))
+                   << (v * kWidth);
+        const V doubled = Lanes::Add(zr[v], zr[v]);
+        zr[v] = Lanes::Add(Lanes::Sub(zr2, zi2), cr);
+        zi[v] = Lanes::Add(Lanes::Mul(doubled, zi[v]),
+                           Lanes::Load(ci + v * kWidth));
+      });
+      live &= ~escaped;
+      for (int w = 0; w < kWords; ++w)
+        still[w] += kSpread.bytes[(live >> (8 * w)) & 0xFF];
+      if (live == 0) break;
+    }
+    const std::int32_t points = left < kRun ? left : kRun;
+    for (std::int32_t lane = 0; lane < points; ++lane) {
+      const std::int32_t passes =
+          static_cast<std::int32_t>(still[lane / 8] >> (8 * (lane % 8)) & 0xFF);
+      const std::int32_t row = passes < kInsideCount - 1 ? passes : passes - 1;
+      EscapeResult& result = out[first + lane];
+      result.inside = passes == kInsideCount - 1;
+      result.zr = zrAt[row][lane];
+      result.zi = ziAt[row][lane];
+      result.n = passes + 1;
+    }
+  }
+}
+
+}  // namespace simd
+}  // namespace mandeldive
+
+#endif  // MANDELDIVE_ENGINE_COUNTED_RUNS_H_
