@@ -41,10 +41,11 @@ case "${1:-}" in
     # Where Wine has its 32-bit half, its loader starts a 64-bit program
     # through start.exe, and the program is then no child of the launcher:
     # the saver is the prefix's process whose command line Wine has made
-    # the Windows one, "Z:\...\mandeldive.scr /s".
+    # the Windows one, "Z:\...\mandeldive.scr /s". Where Wine runs 64-bit
+    # only, the launcher becomes the saver, "build/.../mandeldive.scr /s".
     saver=""
     for _ in $(seq 100); do
-      for pid in $(pgrep -f '^[A-Za-z]:.*mandeldive\.scr /s$' || true); do
+      for pid in $(pgrep -f '^([A-Za-z]:.*|[^ ]*)mandeldive\.scr /s$' || true); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && saver=$pid
       done
       [ -n "$saver" ] && break

@@ -76,7 +76,8 @@ void CountedRuns(double x, const double* ys, std::int32_t count,
       Lanes::Store(ci + v * kWidth, y);
       FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
     });
-    // Pass k tests z_k and makes z_(k+1): bounded by the 99 iterates.
+    // Pass k tests z_(k+1), keeping it in row k, and makes z_(k+2):
+    // bounded by the 99 iterates.
     for (std::int32_t k = 0; k < kInsideCount - 1; ++k) {
       std::uint32_t escaped = 0;
       ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
