@@ -106,5 +106,8 @@ browser() {  # browser URL: the share of the browser holding URL
   [ -n "$pid" ] && share "$pid"
   wait "$driver"
 }
-row "the live page in headless Chromium" "$(browser "http://127.0.0.1:$port/")"
-row "a blank page in the same Chromium" "$(browser about:blank)"
+live=$(browser "http://127.0.0.1:$port/") ||
+  { echo "power.sh: the page showed no picture in Chromium" >&2; exit 1; }
+blank=$(browser about:blank) || { echo "power.sh: Chromium did not hold a blank page" >&2; exit 1; }
+row "the live page in headless Chromium" "$live"
+row "a blank page in the same Chromium" "$blank"
