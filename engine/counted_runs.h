@@ -53,7 +53,6 @@ void CountedRuns(double x, const double* ys, std::int32_t count,
   constexpr std::int32_t kWidth = Lanes::kWidth;
   constexpr std::int32_t kRun = kVectors * kWidth;
   constexpr int kWords = (kRun + 7) / 8;
-  static_assert(kRun <= 32, "a run's lanes are the bits of one word");
   const V cr = Lanes::Broadcast(x);
   const V limit = Lanes::Broadcast(kEscapeNorm);
   alignas(64) double ci[kRun];
@@ -64,18 +63,13 @@ void CountedRuns(double x, const double* ys, std::int32_t count,
 
   for (std::int32_t first = 0; first < count; first += kRun) {
     const std::int32_t left = count - first;
-    std::uint32_t live = left >= kRun ? ~0u >> (32 - kRun) : (1u << left) - 1u;
     // Byte k of still[k / 8] counts the passes lane k was still live
     // after: an escaping lane's n is one more, and one that never escaped
     // has been live after all 99.
     std::uint64_t still[kWords] = {};
     V zr[kVectors], zi[kVectors];
-    ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
-      constexpr int v = decltype(vc)::value;
-      const V y = LoadVector<Lanes>(ys, count, first + v * kWidth);
-      Lanes::Store(ci + v * kWidth, y);
-      FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
-    });
+    std::uint32_t live =
+        StartRun<Lanes, kVectors>(cr, ys, count, first, ci, zr, zi);
     // Pass k tests z_(k+1), keeping it in row k, and makes z_(k+2):
     // bounded by the 99 iterates.
     for (std::int32_t k = 0; k < kInsideCount - 1; ++k) {

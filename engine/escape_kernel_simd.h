@@ -104,6 +104,28 @@ MANDELDIVE_INLINE inline void FirstIterate(typename Lanes::V cr,
   *zi = Lanes::Add(Lanes::Mul(Lanes::Add(cr, cr), y), y);
 }
 
+// Starts the run of kVectors vectors from ys[first] on: z_1 of each in zr
+// and zi, their imaginary parts in ci; returns the run's lanes that hold a
+// point, a bit a lane.
+template <typename Lanes, int kVectors>
+MANDELDIVE_INLINE inline std::uint32_t StartRun(
+    typename Lanes::V cr, const double* ys, std::int32_t count,
+    std::int32_t first, double* ci, typename Lanes::V (&zr)[kVectors],
+    typename Lanes::V (&zi)[kVectors]) {
+  constexpr std::int32_t kWidth = Lanes::kWidth;
+  constexpr std::int32_t kRun = kVectors * kWidth;
+  static_assert(kRun <= 32, "a run's lanes are the bits of one word");
+  ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
+    constexpr int v = decltype(vc)::value;
+    const typename Lanes::V y =
+        LoadVector<Lanes>(ys, count, first + v * kWidth);
+    Lanes::Store(ci + v * kWidth, y);
+    FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
+  });
+  const std::int32_t left = count - first;
+  return left >= kRun ? ~0u >> (32 - kRun) : (1u << left) - 1u;
+}
+
 }  // namespace simd
 }  // namespace mandeldive
 

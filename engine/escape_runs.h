@@ -31,7 +31,6 @@ void EscapeRuns(double x, const double* ys, std::int32_t count,
   using V = typename Lanes::V;
   constexpr std::int32_t kWidth = Lanes::kWidth;
   constexpr std::int32_t kRun = kVectors * kWidth;
-  static_assert(kRun <= 32, "a run's lanes are the bits of one word");
   const V cr = Lanes::Broadcast(x);
   const V limit = Lanes::Broadcast(kEscapeNorm);
   alignas(64) double ci[kRun];
@@ -39,15 +38,9 @@ void EscapeRuns(double x, const double* ys, std::int32_t count,
   alignas(64) double ziAt[kRun];
 
   for (std::int32_t first = 0; first < count; first += kRun) {
-    const std::int32_t left = count - first;
-    std::uint32_t live = left >= kRun ? ~0u >> (32 - kRun) : (1u << left) - 1u;
     V zr[kVectors], zi[kVectors];
-    ForEach<kVectors>([&](auto vc) MANDELDIVE_INLINE {
-      constexpr int v = decltype(vc)::value;
-      const V y = LoadVector<Lanes>(ys, count, first + v * kWidth);
-      Lanes::Store(ci + v * kWidth, y);
-      FirstIterate<Lanes>(cr, y, &zr[v], &zi[v]);
-    });
+    std::uint32_t live =
+        StartRun<Lanes, kVectors>(cr, ys, count, first, ci, zr, zi);
     // Writes the results of the lanes in `lanes` from the iterates now in
     // zr and zi.
     auto write = [&](std::uint32_t lanes, bool inside, std::int32_t n) {
