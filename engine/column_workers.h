@@ -6,13 +6,22 @@
 #ifndef MANDELDIVE_ENGINE_COLUMN_WORKERS_H_
 #define MANDELDIVE_ENGINE_COLUMN_WORKERS_H_
 
+#include <cstddef>
 #include <cstdint>
+
+#include "engine/colour.h"
 
 namespace mandeldive {
 
 class ColumnWorkers {
  public:
   using Compute = void (*)(void* context, std::int32_t column);
+
+  // Memory for a pass to compute count colours into, called before Start.
+  // It is the host's, reused by the next pass, so that a host backs it as
+  // it backs its pictures; the pass writes every colour before it reads it.
+  // Throws std::bad_alloc when it cannot be had.
+  virtual ColorRef* Colours(std::size_t count) = 0;
 
   // Has compute(context, i) called exactly once for every i in
   // 0..count-1, on any of its threads and in any order, and returns at

@@ -163,19 +163,20 @@ void SaverEngine::RenderFrameOnWorkers() {
   const std::int32_t height = client.bottom;
   const std::int32_t rowCount = height + 1;
   // Every colour is written by its column's worker before it is read.
-  workerColours_.resize(static_cast<std::size_t>(columnCount) * rowCount);
+  ColorRef* const colours =
+      columnWorkers->Colours(static_cast<std::size_t>(columnCount) * rowCount);
   workerCounts_.resize(static_cast<std::size_t>(columnCount) * kGridSide);
   struct Job {
     ColumnPass pass;
     std::vector<double> xs;
     std::vector<double> ys;
-    std::vector<ColorRef>& colours;
+    ColorRef* colours;
     std::vector<std::int32_t>& bandCounts;  // kGridSide a column
     std::int32_t rowCount;
   } job{PassOf(*this),
         std::vector<double>(columnCount),
         std::vector<double>(rowCount),
-        workerColours_,
+        colours,
         workerCounts_,
         rowCount};
   double x = originX;
@@ -184,8 +185,7 @@ void SaverEngine::RenderFrameOnWorkers() {
   for (double& yk : job.ys) yk = y += step;
   auto compute = [](void* context, std::int32_t i) {
     Job& j = *static_cast<Job*>(context);
-    ColorRef* colours =
-        j.colours.data() + static_cast<std::size_t>(i) * j.rowCount;
+    ColorRef* colours = j.colours + static_cast<std::size_t>(i) * j.rowCount;
     std::int32_t* counts =
         j.bandCounts.data() + static_cast<std::size_t>(i) * kGridSide;
     // The chunks add to the column's counts; the last pass left its own.
@@ -201,12 +201,12 @@ void SaverEngine::RenderFrameOnWorkers() {
   for (std::int32_t i = 0; i < columnCount; ++i) {
     window->MarkProgress(i, height);
     columnWorkers->WaitFor(i);
-    const ColorRef* colours =
-        job.colours.data() + static_cast<std::size_t>(i) * rowCount;
+    const ColorRef* column =
+        job.colours + static_cast<std::size_t>(i) * rowCount;
     for (std::int32_t first = 0; first < rowCount; first += kChunkRows) {
       const std::int32_t rowsHere =
           rowCount - first < kChunkRows ? rowCount - first : kChunkRows;
-      window->DrawColumn(i, first, colours + first, rowsHere);
+      window->DrawColumn(i, first, column + first, rowsHere);
     }
     CountColumn(
         *this, i,

@@ -96,17 +96,14 @@ class SaverEngine {
   bool literalPass = false;
   // Threads for RenderFrame's columns; null computes them here, as it
   // draws them, with no heap allocation. With workers the pass holds the
-  // whole picture's colours in memory (std::bad_alloc when it cannot),
-  // kept from one pass to the next.
+  // whole picture's colours in memory the workers lend (std::bad_alloc
+  // when they cannot).
   ColumnWorkers* columnWorkers = nullptr;
 
  private:
   // RenderFrame on columnWorkers.
   void RenderFrameOnWorkers();
-  // The workers' picture, a column after another, and each column's band
-  // counts: reused by every pass of the same size, so a dive does not pay
-  // to zero and fault in a fresh picture's pages each pass.
-  std::vector<ColorRef> workerColours_;
+  // Each column's band counts for the workers: reused by every pass.
   std::vector<std::int32_t> workerCounts_;
   // True when some used cell has low < count < high for this grid.
   bool AnyCellQualifies(double low, double high) const;

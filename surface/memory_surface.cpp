@@ -10,8 +10,10 @@ MemorySurface::MemorySurface(std::int32_t width, std::int32_t height,
                              std::unique_ptr<TextRasteriser> text)
     : width_(std::max<std::int32_t>(width, 0)),
       height_(std::max<std::int32_t>(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * height_, kWhite),
-      text_(std::move(text)) {}
+      pixels_(static_cast<std::size_t>(width_) * height_),
+      text_(std::move(text)) {
+  std::fill(pixels_.begin(), pixels_.end(), kWhite);
+}
 
 Rect MemorySurface::ClientRect() const { return {0, 0, width_, height_}; }
 

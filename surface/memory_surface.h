@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/drawing_surface.h"
+#include "surface/picture_buffer.h"
 #include "surface/pixel_view.h"
 #include "surface/text_rasteriser.h"
 
@@ -88,7 +89,7 @@ class MemorySurface final : public DrawingSurface {
 
   std::int32_t width_;
   std::int32_t height_;
-  std::vector<ColorRef> pixels_;
+  PictureBuffer<ColorRef> pixels_;
   std::unique_ptr<TextRasteriser> text_;
   ColumnObserver observer_ = nullptr;
   void* observerContext_ = nullptr;

@@ -16,11 +16,18 @@ namespace {
 // the pass on workers must not depend on the order columns are done in.
 class ReversedWorkers final : public ColumnWorkers {
  public:
+  ColorRef* Colours(std::size_t count) override {
+    colours_.resize(count);
+    return colours_.data();
+  }
   void Start(std::int32_t count, Compute compute, void* context) override {
     for (std::int32_t i = count - 1; i >= 0; --i) compute(context, i);
   }
   void WaitFor(std::int32_t) override {}
   void Finish() override {}
+
+ private:
+  std::vector<ColorRef> colours_;
 };
 
 struct Pair {

@@ -4,6 +4,11 @@
 
 namespace mandeldive {
 
+ColorRef* ThreadColumnWorkers::Colours(std::size_t count) {
+  if (colours_.size() < count) colours_ = PictureBuffer<ColorRef>(count);
+  return colours_.data();
+}
+
 void ThreadColumnWorkers::Start(std::int32_t count, Compute compute,
                                 void* context) {
   Finish();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/column_workers.h"
+#include "surface/picture_buffer.h"
 
 namespace mandeldive {
 
@@ -22,6 +23,7 @@ class ThreadColumnWorkers final : public ColumnWorkers {
   explicit ThreadColumnWorkers(std::int32_t threads) : threads_(threads) {}
   ~ThreadColumnWorkers() { Finish(); }
 
+  ColorRef* Colours(std::size_t count) override;
   void Start(std::int32_t count, Compute compute, void* context) override;
   void WaitFor(std::int32_t column) override;
   void Finish() override;
@@ -39,6 +41,7 @@ class ThreadColumnWorkers final : public ColumnWorkers {
   std::mutex mutex_;
   std::condition_variable columnDone_;
   std::vector<std::thread> helpers_;
+  PictureBuffer<ColorRef> colours_;
 };
 
 // The CPUs this process may run on (sched_getaffinity), at least 1.
