@@ -20,12 +20,20 @@ namespace mandeldive {
 // an 8K picture; the buffers then cost at most about twice that.
 constexpr std::size_t kPngOneShotBytes = std::size_t{128} << 20;
 
+// How a picture is encoded: on how many threads at most (the file is the
+// same on any number), and up to how many filtered bytes in one piece,
+// kPngOneShotBytes but for tests.
+struct PngEncoding {
+  std::int32_t threads = 1;
+  std::size_t oneShotBytes = kPngOneShotBytes;
+};
+
 // Encodes the picture onto the open file descriptor fd. On failure returns
 // false with a one-line reason in *error that names `name` and says why:
 // the system's word for a failed write ("No space left on device"), or
-// "out of memory". oneShotBytes is kPngOneShotBytes but for tests.
+// "out of memory".
 bool EncodePng(int fd, const std::string& name, const PixelView& picture,
-               std::string* error, std::size_t oneShotBytes = kPngOneShotBytes);
+               std::string* error, const PngEncoding& how = PngEncoding());
 
 // Writes the picture to path through an OutputFile: a regular file is
 // replaced whole or not at all, a link's target is written, "-" is

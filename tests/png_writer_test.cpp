@@ -77,15 +77,18 @@ TEST(PngWriter, WritesTwentyFourBitRgbThatReadsBackExactly) {
     std::int32_t width, height;
     bool columnMajor;
     std::size_t oneShotBytes;  // 0 forces the row-by-row compressor
+    std::int32_t threads;
   };
   const Case cases[] = {
-      {3, 2, false, kPngOneShotBytes},
-      {1, 1, false, kPngOneShotBytes},
-      {257, 31, false, kPngOneShotBytes},
-      {257, 31, true, kPngOneShotBytes},
-      {257, 31, true, 0},
-      {1, 300, true, 0},
-      {640, 480, false, 0},
+      {3, 2, false, kPngOneShotBytes, 1},
+      {1, 1, false, kPngOneShotBytes, 1},
+      {257, 31, false, kPngOneShotBytes, 1},
+      {257, 31, true, kPngOneShotBytes, 1},
+      {257, 31, true, 0, 1},
+      {1, 300, true, 0, 1},
+      {640, 480, false, 0, 1},
+      // Filtered, 4.8 MB: compressed in two pieces, joined.
+      {1600, 1000, true, kPngOneShotBytes, 2},
   };
   const std::string dir = TempDir();
   const std::string path = dir + "/p.png";
@@ -114,7 +117,8 @@ TEST(PngWriter, WritesTwentyFourBitRgbThatReadsBackExactly) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     std::string error;
-    ASSERT_TRUE(EncodePng(fd, path, view, &error, c.oneShotBytes)) << error;
+    ASSERT_TRUE(EncodePng(fd, path, view, &error, {c.threads, c.oneShotBytes}))
+        << error;
     close(fd);
 
     EXPECT_EQ(ChunkProblem(path), "");
@@ -141,7 +145,7 @@ TEST(PngWriter, AFullDeviceIsAFailureThatSaysSo) {
     std::string error;
     EXPECT_FALSE(EncodePng(fd, "full.png",
                            PixelView::RowMajor(pixels.data(), 64, 64), &error,
-                           oneShot));
+                           {1, oneShot}));
     EXPECT_EQ(error, "cannot write full.png: No space left on device");
   }
   close(fd);

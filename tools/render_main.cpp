@@ -87,7 +87,10 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
       !animation->Finish(animationFile->fd(), options.animation, &error)) {
     return Fail(error);
   }
-  if (!EncodePng(output->fd(), options.output, surface.view(), &error)) {
+  PngEncoding encoding;
+  encoding.threads = threads;
+  if (!EncodePng(output->fd(), options.output, surface.view(), &error,
+                 encoding)) {
     return Fail(error);
   }
   const bool animationIsNew = withAnimation && animationFile->createsFile();
