@@ -68,6 +68,14 @@ done <<'CASES'
 333x201 --mandelbrot-color 5 --background-color 11
 96x2100 --mandelbrot-color 8 --background-color 10
 CASES
+# A picture big enough to be compressed in pieces, joined the same way on
+# any number of threads.
+for threads in 1 3; do
+  "$render" --size 1600x1000 --mandelbrot-color 8 --background-color 10 --time 77 \
+    --threads "$threads" -o "$dir/pieces$threads.png"
+done
+check "a picture compressed in pieces is the same file on 1 and 3 threads" \
+  cmp -s "$dir/pieces1.png" "$dir/pieces3.png"
 check "--help exits 0" expect_exit 0 --help
 check "--help names the ticks of a dive" grep -q 'a whole dive is 23' "$dir/out"
 check "--version exits 0" expect_exit 0 --version
