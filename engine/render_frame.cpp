@@ -152,10 +152,10 @@ void SaverEngine::RenderFrame() {
   }
 }
 
-// The pass above with its columns computed on the workers' threads into a
-// whole picture, and drawn here in order as each is done: the same calls
-// on the surface, the same counts. The xs and ys are summed here, once, in
-// the order the pass above sums them.
+// The pass above with its columns computed on the workers' threads into
+// the slots they lend, and drawn here in order as each is done: the same
+// calls on the surface, the same counts. The xs and ys are summed here, once,
+// in the order the pass above sums them.
 void SaverEngine::RenderFrameOnWorkers() {
   SurfaceContext context(*window);
   ClearCounts();
@@ -163,8 +163,9 @@ void SaverEngine::RenderFrameOnWorkers() {
   const std::int32_t height = client.bottom;
   const std::int32_t rowCount = height + 1;
   // Every colour is written by its column's worker before it is read.
+  std::int32_t slots = 0;
   ColorRef* const colours =
-      columnWorkers->Colours(static_cast<std::size_t>(columnCount) * rowCount);
+      columnWorkers->Colours(columnCount, rowCount, &slots);
   workerCounts_.resize(static_cast<std::size_t>(columnCount) * kGridSide);
   struct Job {
     ColumnPass pass;
@@ -173,19 +174,25 @@ void SaverEngine::RenderFrameOnWorkers() {
     ColorRef* colours;
     std::vector<std::int32_t>& bandCounts;  // kGridSide a column
     std::int32_t rowCount;
+    std::int32_t slots;
+    // Column i's colours.
+    ColorRef* Slot(std::int32_t i) const {
+      return colours + static_cast<std::size_t>(i % slots) * rowCount;
+    }
   } job{PassOf(*this),
         std::vector<double>(columnCount),
         std::vector<double>(rowCount),
         colours,
         workerCounts_,
-        rowCount};
+        rowCount,
+        slots};
   double x = originX;
   for (double& xi : job.xs) xi = x += step;
   double y = originY;
   for (double& yk : job.ys) yk = y += step;
   auto compute = [](void* context, std::int32_t i) {
     Job& j = *static_cast<Job*>(context);
-    ColorRef* colours = j.colours + static_cast<std::size_t>(i) * j.rowCount;
+    ColorRef* colours = j.Slot(i);
     std::int32_t* counts =
         j.bandCounts.data() + static_cast<std::size_t>(i) * kGridSide;
     // The chunks add to the column's counts; the last pass left its own.
@@ -201,8 +208,7 @@ void SaverEngine::RenderFrameOnWorkers() {
   for (std::int32_t i = 0; i < columnCount; ++i) {
     window->MarkProgress(i, height);
     columnWorkers->WaitFor(i);
-    const ColorRef* column =
-        job.colours + static_cast<std::size_t>(i) * rowCount;
+    const ColorRef* column = job.Slot(i);
     for (std::int32_t first = 0; first < rowCount; first += kChunkRows) {
       const std::int32_t rowsHere =
           rowCount - first < kChunkRows ? rowCount - first : kChunkRows;

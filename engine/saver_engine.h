@@ -96,8 +96,8 @@ class SaverEngine {
   bool literalPass = false;
   // Threads for RenderFrame's columns; null computes them here, as it
   // draws them, with no heap allocation. With workers the pass holds the
-  // whole picture's colours in memory the workers lend (std::bad_alloc
-  // when they cannot).
+  // colours of the columns in flight in slots the workers lend
+  // (std::bad_alloc when they cannot).
   ColumnWorkers* columnWorkers = nullptr;
 
  private:

@@ -3,6 +3,7 @@
 // of every column.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/colour_schemes.h"
@@ -12,21 +13,45 @@
 namespace mandeldive {
 namespace {
 
-// Lends a pass "threads" that compute every column at Start, last first:
+// Lends a pass "threads" that compute columns out of order, last first:
 // the pass on workers must not depend on the order columns are done in.
+// Without a ring, every column at Start; with a ring of a few slots, at
+// each WaitFor every column whose slot is free, so columns wrap around it.
 class ReversedWorkers final : public ColumnWorkers {
  public:
-  ColorRef* Colours(std::size_t count) override {
-    colours_.resize(count);
+  explicit ReversedWorkers(std::int32_t ring = 0) : ring_(ring) {}
+  ColorRef* Colours(std::int32_t columns, std::int32_t rows,
+                    std::int32_t* slots) override {
+    *slots = ring_ > 0 && ring_ < columns ? ring_ : columns;
+    slots_ = *slots;
+    colours_.resize(static_cast<std::size_t>(*slots) * rows);
     return colours_.data();
   }
   void Start(std::int32_t count, Compute compute, void* context) override {
-    for (std::int32_t i = count - 1; i >= 0; --i) compute(context, i);
+    count_ = count;
+    compute_ = compute;
+    context_ = context;
+    done_ = 0;
+    if (ring_ == 0) ComputeUpTo(count);
   }
-  void WaitFor(std::int32_t) override {}
+  void WaitFor(std::int32_t column) override {
+    ComputeUpTo(std::min(count_, column + slots_));
+  }
   void Finish() override {}
 
  private:
+  // Columns done_ .. end - 1, last first.
+  void ComputeUpTo(std::int32_t end) {
+    for (std::int32_t i = end - 1; i >= done_; --i) compute_(context_, i);
+    done_ = std::max(done_, end);
+  }
+
+  std::int32_t ring_;
+  std::int32_t slots_ = 0;
+  std::int32_t count_ = 0;
+  std::int32_t done_ = 0;
+  Compute compute_ = nullptr;
+  void* context_ = nullptr;
   std::vector<ColorRef> colours_;
 };
 
@@ -87,12 +112,16 @@ TEST(RenderFrameFast, WholeDivesAndOddSizesMatchTheLiteralPass) {
       {211, 0, 0, 0, 1},    {6, 4400, 8, 9, 4},  // columns longer than the
                                                  // pass's chunk of rows
   };
-  ReversedWorkers workers;
+  ReversedWorkers whole, ring(3);
   for (const auto& d : dives) {
     for (ColumnWorkers* lent : {static_cast<ColumnWorkers*>(nullptr),
-                                static_cast<ColumnWorkers*>(&workers)}) {
+                                static_cast<ColumnWorkers*>(&whole),
+                                static_cast<ColumnWorkers*>(&ring)}) {
       SCOPED_TRACE(testing::Message()
-                   << d.w << "x" << d.h << (lent ? " on workers" : ""));
+                   << d.w << "x" << d.h
+                   << (lent == &whole  ? " on workers"
+                       : lent == &ring ? " on workers with a ring"
+                                       : ""));
       Pair p(d.w, d.h, d.inside, d.escape);
       p.fast.columnWorkers = lent;
       FixedClock clock(d.second);

@@ -1,7 +1,10 @@
 // The renderer's threads for the engine's render passes: the calling
 // thread and threads - 1 helpers, started for each pass and joined at its
 // end, take the columns in order from one counter; the caller computes
-// columns too while it waits for the one it draws next.
+// columns too while it waits for the one it draws next. The columns are
+// computed into a ring of slots a few hundred columns long, so that what a
+// helper writes is still in the caches when the caller draws it; a helper
+// that runs a ring ahead of the drawing waits for its slot.
 #ifndef MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
 #define MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
 
@@ -23,16 +26,24 @@ class ThreadColumnWorkers final : public ColumnWorkers {
   explicit ThreadColumnWorkers(std::int32_t threads) : threads_(threads) {}
   ~ThreadColumnWorkers() { Finish(); }
 
-  ColorRef* Colours(std::size_t count) override;
+  ColorRef* Colours(std::int32_t columns, std::int32_t rows,
+                    std::int32_t* slots) override;
   void Start(std::int32_t count, Compute compute, void* context) override;
   void WaitFor(std::int32_t column) override;
   void Finish() override;
 
  private:
-  // Computes the next column nobody has taken; false when none is left.
+  // Computes column i and says so.
+  void ComputeColumn(std::int32_t i);
+  // The caller's share: computes the next column nobody has taken if its
+  // slot is free; false when there is none.
+  bool TakeOneFree();
+  // A helper's share: takes the next column, waits for its slot and
+  // computes it; false when none is left.
   bool TakeOne();
 
   std::int32_t threads_;
+  std::int32_t slots_ = 1;
   std::int32_t count_ = 0;
   Compute compute_ = nullptr;
   void* context_ = nullptr;
@@ -40,6 +51,10 @@ class ThreadColumnWorkers final : public ColumnWorkers {
   std::unique_ptr<std::atomic<bool>[]> done_;
   std::mutex mutex_;
   std::condition_variable columnDone_;
+  // The column the caller waits for, or count_ once the pass ends: slots
+  // up to waitedFor_ + slots_ - 1 are free.
+  std::int32_t waitedFor_ = 0;
+  std::condition_variable slotFree_;
   std::vector<std::thread> helpers_;
   PictureBuffer<ColorRef> colours_;
 };
