@@ -38,7 +38,7 @@ struct Piece {
   std::size_t at = 0;     // where its room in the stream buffer starts
   std::size_t room = 0;   // its compressed bound, without kJoinBytes
   std::size_t bytes = 0;  // what it compressed to
-  FinalBlock final;
+  FinalBlock finalBlock;
   std::uint32_t adler = 1;
   bool ok = false;
 };
@@ -59,25 +59,25 @@ void CompressPiece(std::uint8_t* data, const std::vector<std::size_t>& ends,
   if (piece->bytes == 0) return;  // cannot happen within the bound
   piece->adler =
       static_cast<std::uint32_t>(libdeflate_adler32(1, data + begin, size));
-  piece->ok =
-      k + 1 == ends.size() || FindFinalBlock(room, piece->bytes, &piece->final);
+  piece->ok = k + 1 == ends.size() ||
+              FindFinalBlock(room, piece->bytes, &piece->finalBlock);
 }
 
 // Makes a piece that is not the last go on into the next: its final block
 // is no longer final, and an empty stored block, whose three header bits
 // follow that block's end, pads it to a byte. Returns its length then.
 std::size_t Continue(std::uint8_t* room, const Piece& piece) {
-  room[piece.final.headerBit / 8] &=
-      static_cast<std::uint8_t>(~(1u << (piece.final.headerBit % 8)));
-  const std::size_t headerEnd = piece.final.endBit + 3;
+  room[piece.finalBlock.headerBit / 8] &=
+      static_cast<std::uint8_t>(~(1u << (piece.finalBlock.headerBit % 8)));
+  const std::size_t headerEnd = piece.finalBlock.endBit + 3;
   const std::size_t padded = (headerEnd + 7) / 8;
   // Every bit from the end of the block on is zero: the stored block's
   // header (not final, stored) and its padding.
-  if (piece.final.endBit % 8 != 0) {
-    room[piece.final.endBit / 8] &=
-        static_cast<std::uint8_t>((1u << (piece.final.endBit % 8)) - 1);
+  if (piece.finalBlock.endBit % 8 != 0) {
+    room[piece.finalBlock.endBit / 8] &=
+        static_cast<std::uint8_t>((1u << (piece.finalBlock.endBit % 8)) - 1);
   }
-  for (std::size_t i = (piece.final.endBit + 7) / 8; i < padded; ++i)
+  for (std::size_t i = (piece.finalBlock.endBit + 7) / 8; i < padded; ++i)
     room[i] = 0;
   std::memcpy(room + padded, kStoredEmpty, sizeof kStoredEmpty);
   return padded + sizeof kStoredEmpty;
