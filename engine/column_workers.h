@@ -21,7 +21,7 @@ class ColumnWorkers {
   // Start: *slots columns' room (1 <= *slots <= columns), of which column i
   // has slot i % *slots. It is the host's, reused from pass to pass; the
   // pass writes every colour before it reads it. A ring of a few hundred
-  // columns stays in the caches, where a whole picture would not. Throws
+  // columns spares a threaded pass a second whole picture. Throws
   // std::bad_alloc when it cannot be had.
   virtual ColorRef* Colours(std::int32_t columns, std::int32_t rows,
                             std::int32_t* slots) = 0;

@@ -2,8 +2,9 @@
 // a file. Where the kernel offers large pages (Linux's transparent huge
 // pages, 2 MiB), they back these: a 1920x1080 picture is then four pages
 // instead of two thousand, and the first touch of each page is a fault that
-// a virtual machine may take ten microseconds or more to serve, as long as
-// filling the picture itself. Elsewhere they are plain heap arrays.
+// a virtual machine may take ten microseconds or more to serve, which for
+// two thousand pages takes longer than filling the picture. Elsewhere they
+// are plain heap arrays.
 #ifndef MANDELDIVE_SURFACE_PICTURE_BUFFER_H_
 #define MANDELDIVE_SURFACE_PICTURE_BUFFER_H_
 

@@ -8,9 +8,8 @@ namespace mandeldive {
 
 namespace {
 
-// Slots a helper thread may run ahead of the drawing by: far more than
-// the few columns it gains while the caller computes one slow column, and
-// at 1080 rows a megabyte, as much as a core's second-level cache.
+// Slots a thread: far more than the few columns a helper gains while the
+// caller computes one slow column, and at 1080 rows half a megabyte.
 constexpr std::int32_t kSlotsAThread = 128;
 
 }  // namespace

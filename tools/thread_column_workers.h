@@ -2,9 +2,9 @@
 // thread and threads - 1 helpers, started for each pass and joined at its
 // end, take the columns in order from one counter; the caller computes
 // columns too while it waits for the one it draws next. The columns are
-// computed into a ring of slots a few hundred columns long, so that what a
-// helper writes is still in the caches when the caller draws it; a helper
-// that runs a ring ahead of the drawing waits for its slot.
+// computed into a ring of slots a few hundred columns long rather than a
+// second whole picture; a helper that runs a ring ahead of the drawing
+// waits for its slot.
 #ifndef MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
 #define MANDELDIVE_TOOLS_THREAD_COLUMN_WORKERS_H_
 
