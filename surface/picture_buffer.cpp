@@ -12,8 +12,13 @@ namespace mandeldive {
 namespace {
 
 #if defined(__linux__)
-// Below a large page, a mapping of its own only costs a system call.
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
+// From half a large page on, a buffer gets whole large pages: one fault
+// instead of 256 or more, for at most half a page's memory more. The render
+// threads' ring of columns, 1.1 MB on two threads, is the one this size: in
+// large pages, a two-thread run of three ticks took 511 page faults instead
+// of 930. Below it, a mapping of its own only costs a system call.
+constexpr std::size_t kMappedFrom = kLargePage / 2;
 
 std::size_t MappedBytes(std::size_t bytes) {
   return (bytes + kLargePage - 1) / kLargePage * kLargePage;
@@ -24,7 +29,7 @@ std::size_t MappedBytes(std::size_t bytes) {
 
 void* AllocatePicture(std::size_t bytes) {
 #if defined(__linux__)
-  if (bytes >= kLargePage) {
+  if (bytes >= kMappedFrom) {
     // Whole large pages, so that the end of the picture is in one too. The
     // kernel places mappings this size on a large page's boundary.
     void* memory = mmap(nullptr, MappedBytes(bytes), PROT_READ | PROT_WRITE,
@@ -42,7 +47,7 @@ void* AllocatePicture(std::size_t bytes) {
 
 void FreePicture(void* memory, std::size_t bytes) noexcept {
 #if defined(__linux__)
-  if (bytes >= kLargePage) {
+  if (bytes >= kMappedFrom) {
     munmap(memory, MappedBytes(bytes));
     return;
   }
