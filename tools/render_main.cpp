@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "cli/render_options.h"
@@ -49,6 +50,11 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
   std::string error;
   const bool withFrames = !options.framesDir.empty();
   const bool withAnimation = !options.animation.empty();
+  // The helpers first, so that they run by the time the first pass begins.
+  const std::int32_t threads =
+      options.threads > 0 ? options.threads : UsableCpus();
+  std::optional<ThreadColumnWorkers> workers;
+  if (threads > 1) workers.emplace(threads);
   MemorySurface surface(options.width, options.height, MakeFreeTypeText());
   RenderProgress progress(options.ticks, options.width);
   surface.SetColumnObserver(&RenderProgress::OnColumn, &progress);
@@ -58,10 +64,7 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
   engine.backgroundColor = options.backgroundColor;
   if (options.fixedTime) engine.clock = &fixedClock;
   engine.literalPass = options.literal;
-  const std::int32_t threads =
-      options.threads > 0 ? options.threads : UsableCpus();
-  ThreadColumnWorkers workers(threads);
-  if (threads > 1) engine.columnWorkers = &workers;
+  if (workers) engine.columnWorkers = &*workers;
   // With more than one thread, frames are encoded while the next ticks
   // render, as many at a time as there are threads (a tick renders in far
   // less time than its frame takes to encode), up to a few pictures'
@@ -79,6 +82,8 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
     }
   }
   engine.Detach();
+  // Its helpers stop waiting for passes before the encoders need the CPUs.
+  workers.reset();
   progress.Clear();
   if (withFrames && !frames->Finish(&error)) return Fail(error);
   // Both outputs are encoded under temporary names before either is put

@@ -3,6 +3,8 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <chrono>
+#include <exception>
 
 namespace mandeldive {
 
@@ -12,7 +14,33 @@ namespace {
 // caller computes one slow column, and at 1080 rows half a megabyte.
 constexpr std::int32_t kSlotsAThread = 128;
 
+// How long a thread that waits for the others spins before it sleeps:
+// longer than the gaps between passes in a dive (a caption, whose first
+// costs a few milliseconds to find and load the font, and a zoom step),
+// so that the CPUs stay awake from one pass to the next. Spinning yields,
+// so other threads of the process lose little to it.
+constexpr std::chrono::milliseconds kSpin{8};
+
 }  // namespace
+
+ThreadColumnWorkers::ThreadColumnWorkers(std::int32_t threads)
+    : threads_(std::max(1, threads)) {
+  // Started now, so that they are running when the first pass begins.
+  while (static_cast<std::int32_t>(helpers_.size()) < threads_ - 1) {
+    try {
+      helpers_.emplace_back([this] { Help(); });
+    } catch (const std::exception&) {  // no thread to be had
+      threads_ = static_cast<std::int32_t>(helpers_.size()) + 1;
+    }
+  }
+}
+
+ThreadColumnWorkers::~ThreadColumnWorkers() {
+  Finish();
+  stopping_.store(true);
+  Wake();
+  for (std::thread& helper : helpers_) helper.join();
+}
 
 ColorRef* ThreadColumnWorkers::Colours(std::int32_t columns, std::int32_t rows,
                                        std::int32_t* slots) {
@@ -30,31 +58,64 @@ void ThreadColumnWorkers::Start(std::int32_t count, Compute compute,
   compute_ = compute;
   context_ = context;
   next_.store(0);
-  waitedFor_ = 0;
+  waitedFor_.store(0);
   done_.reset(new std::atomic<bool>[count > 0 ? count : 1]);
   for (std::int32_t i = 0; i < count; ++i) done_[i].store(false);
-  for (std::int32_t t = 1; t < threads_; ++t) {
-    helpers_.emplace_back([this] {
-      while (TakeOne()) {
-      }
-    });
+  helping_.store(static_cast<std::int32_t>(helpers_.size()));
+  // Everything above is written before a helper sees the pass begin.
+  pass_.fetch_add(1);
+  Wake();
+}
+
+template <typename Ready>
+void ThreadColumnWorkers::Await(Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) {
+      // The count goes up before ready() is tested again under the lock,
+      // and a waker changes what ready() reads before it reads the count,
+      // so either this test sees the change or the waker sees a sleeper.
+      std::unique_lock<std::mutex> lock(mutex_);
+      sleepers_.fetch_add(1);
+      changed_.wait(lock, ready);
+      sleepers_.fetch_sub(1);
+      return;
+    }
+    std::this_thread::yield();
+  }
+}
+
+void ThreadColumnWorkers::Wake() {
+  if (sleepers_.load() == 0) return;
+  // Taking the lock waits for a sleeper between its test and its wait.
+  { std::lock_guard<std::mutex> lock(mutex_); }
+  changed_.notify_all();
+}
+
+void ThreadColumnWorkers::Help() {
+  std::uint32_t seen = 0;
+  for (;;) {
+    Await([&] { return pass_.load() != seen || stopping_.load(); });
+    if (pass_.load() == seen) return;  // stopping, between passes
+    seen = pass_.load();
+    while (TakeOne()) {
+    }
+    helping_.fetch_sub(1);
+    Wake();
   }
 }
 
 void ThreadColumnWorkers::ComputeColumn(std::int32_t i) {
   compute_(context_, i);
-  done_[i].store(true, std::memory_order_release);
-  // Under the lock, so a waiter between its test and its wait cannot miss
-  // the news.
-  std::lock_guard<std::mutex> lock(mutex_);
-  columnDone_.notify_all();
+  done_[i].store(true);
+  Wake();
 }
 
 bool ThreadColumnWorkers::TakeOneFree() {
   std::int32_t i = next_.load();
   // The caller never waits for a slot: it is the one that frees them.
   do {
-    if (i >= count_ || i >= waitedFor_ + slots_) return false;
+    if (i >= count_ || i >= waitedFor_.load() + slots_) return false;
   } while (!next_.compare_exchange_weak(i, i + 1));
   ComputeColumn(i);
   return true;
@@ -63,41 +124,30 @@ bool ThreadColumnWorkers::TakeOneFree() {
 bool ThreadColumnWorkers::TakeOne() {
   const std::int32_t i = next_.fetch_add(1);
   if (i >= count_) return false;
-  {
-    // Bounded: the caller moves waitedFor_ on to every column in turn,
-    // and to the end when the pass finishes.
-    std::unique_lock<std::mutex> lock(mutex_);
-    slotFree_.wait(lock, [&] { return i < waitedFor_ + slots_; });
-  }
+  // Bounded: the caller moves waitedFor_ on to every column in turn, and
+  // to the end when the pass finishes.
+  Await([&] { return i < waitedFor_.load() + slots_; });
   ComputeColumn(i);
   return true;
 }
 
 void ThreadColumnWorkers::WaitFor(std::int32_t column) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    waitedFor_ = column;
-  }
-  slotFree_.notify_all();
-  while (!done_[column].load(std::memory_order_acquire)) {
+  waitedFor_.store(column);
+  Wake();
+  while (!done_[column].load()) {
     if (TakeOneFree()) continue;
-    // Every column up to this one is taken: it is being computed by a
-    // helper, which notifies when it is done.
-    std::unique_lock<std::mutex> lock(mutex_);
-    columnDone_.wait(
-        lock, [&] { return done_[column].load(std::memory_order_acquire); });
+    // Every column up to this one is taken: a helper computes it.
+    Await([&] { return done_[column].load(); });
   }
 }
 
 void ThreadColumnWorkers::Finish() {
-  {
-    // A pass left early frees every slot, so no helper waits on.
-    std::lock_guard<std::mutex> lock(mutex_);
-    waitedFor_ = count_;
-  }
-  slotFree_.notify_all();
-  for (std::thread& helper : helpers_) helper.join();
-  helpers_.clear();
+  // A pass left early frees every slot, so no helper waits on.
+  waitedFor_.store(count_);
+  Wake();
+  // Bounded: the helpers leave once every column is taken, and they take
+  // the rest of a pass left early.
+  Await([&] { return helping_.load() == 0; });
 }
 
 std::int32_t UsableCpus() {
