@@ -31,6 +31,11 @@ constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
 // it took to compress, so pieces are few: two for a 1920x1080 picture, eight
 // for 3840x2160.
 constexpr std::size_t kPieceBytes = std::size_t{3} << 20;
+// The last piece is not walked, so it takes more rows than the others, in
+// hundredths of theirs: with this share, the two pieces of a 1920x1080
+// picture ended together best on two threads (18.4 against 19.7 ms for
+// equal pieces, best of eight).
+constexpr std::int64_t kLastPieceShares = 120;
 
 void PutBigEndian(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v >> 24);
@@ -174,16 +179,28 @@ bool DeflateOneShot(const PixelView& picture, std::int32_t threads,
   const std::int32_t pieces = static_cast<std::int32_t>(std::min<std::size_t>(
       picture.height,
       std::max<std::size_t>(1, (total + kPieceBytes / 2) / kPieceBytes)));
-  const std::int32_t pieceRows = (picture.height + pieces - 1) / pieces;
+  // Piece k starts at row firstRows[k]; every piece but the last has
+  // 100 shares of the rows, the last kLastPieceShares. At least k rows
+  // come before piece k, so that every piece has one.
+  const std::int64_t shares =
+      std::int64_t{100} * (pieces - 1) + kLastPieceShares;
+  std::vector<std::int32_t> firstRows;
+  for (std::int32_t k = 0; k <= pieces; ++k) {
+    firstRows.push_back(k == pieces
+                            ? picture.height
+                            : std::max(k, static_cast<std::int32_t>(
+                                              picture.height *
+                                              std::int64_t{100} * k / shares)));
+  }
   std::vector<std::size_t> ends;
-  for (std::int32_t y = 0; y < picture.height; y += pieceRows) {
-    ends.push_back(rowBytes * std::min(picture.height, y + pieceRows));
+  for (std::int32_t k = 1; k <= pieces; ++k) {
+    ends.push_back(rowBytes * static_cast<std::size_t>(firstRows[k]));
   }
   PictureBuffer<std::uint8_t> filtered(ends.back());
   auto prepare = [&](std::size_t k) {
-    const std::int32_t first = static_cast<std::int32_t>(k) * pieceRows;
+    const std::int32_t first = firstRows[k];
     std::uint8_t* at = filtered.data() + rowBytes * first;
-    FilterRows(picture, first, std::min(picture.height, first + pieceRows),
+    FilterRows(picture, first, firstRows[k + 1],
                [&](const std::uint8_t* row, std::size_t bytes) {
                  std::memcpy(at, row, bytes);
                  at += bytes;
