@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 
 #include <cmath>
+#include <mutex>
 #include <string>
 
 #include "surface/gdi_font_scale.h"
@@ -15,7 +16,7 @@ namespace {
 
 // The file and face index fontconfig picks for a family and GDI weight.
 bool MatchFont(const FontDesc& font, std::string* file, int* index) {
-  if (!FcInit()) return false;
+  if (!LoadFontConfiguration()) return false;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY,
                      reinterpret_cast<const FcChar8*>(font.face));
@@ -146,6 +147,15 @@ class FreeTypeText final : public TextRasteriser {
 };
 
 }  // namespace
+
+bool LoadFontConfiguration() {
+  // Once, by whichever thread asks first; any other waits for it to finish
+  // and sees what it read.
+  static std::once_flag once;
+  static bool loaded = false;
+  std::call_once(once, [] { loaded = FcInit() == FcTrue; });
+  return loaded;
+}
 
 std::unique_ptr<TextRasteriser> MakeFreeTypeText() {
   return std::make_unique<FreeTypeText>();

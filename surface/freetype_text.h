@@ -15,6 +15,12 @@ namespace mandeldive {
 
 std::unique_ptr<TextRasteriser> MakeFreeTypeText();
 
+// Reads the system's font configuration, once: a few milliseconds, most of
+// a first caption, which calls this. Safe on any thread at any time; a
+// host with a CPU to spare calls it on another thread ahead of the first
+// caption. False if there is none to be read.
+bool LoadFontConfiguration();
+
 }  // namespace mandeldive
 
 #endif  // MANDELDIVE_SURFACE_FREETYPE_TEXT_H_

@@ -10,6 +10,8 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "cli/render_options.h"
 #include "engine/calendar_clock.h"
@@ -42,6 +44,25 @@ int Fail(std::string error) {
   return kExitFailed;
 }
 
+// Reads the font configuration on a thread of its own; joined at the end,
+// whichever way the run ends.
+class FontLoader {
+ public:
+  FontLoader() {
+    try {
+      thread_ = std::thread(LoadFontConfiguration);
+    } catch (const std::system_error&) {
+      // No thread to be had: the first caption reads it.
+    }
+  }
+  ~FontLoader() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
+
 // The ticks, onto the outputs that Run has opened. Throws std::bad_alloc
 // when the picture or an encoder's buffer cannot be had.
 int Render(const RenderOptions& options, FrameDirectory* frames,
@@ -55,6 +76,10 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
       options.threads > 0 ? options.threads : UsableCpus();
   std::optional<ThreadColumnWorkers> workers;
   if (threads > 1) workers.emplace(threads);
+  // The font configuration is read on a thread of its own while the first
+  // pass renders, instead of by the first caption on this one.
+  std::optional<FontLoader> fonts;
+  if (threads > 1) fonts.emplace();
   MemorySurface surface(options.width, options.height, MakeFreeTypeText());
   RenderProgress progress(options.ticks, options.width);
   surface.SetColumnObserver(&RenderProgress::OnColumn, &progress);
