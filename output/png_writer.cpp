@@ -185,13 +185,12 @@ bool DeflateOneShot(const PixelView& picture, std::int32_t threads,
   const std::int64_t shares =
       std::int64_t{100} * (pieces - 1) + kLastPieceShares;
   std::vector<std::int32_t> firstRows;
-  for (std::int32_t k = 0; k <= pieces; ++k) {
-    firstRows.push_back(k == pieces
-                            ? picture.height
-                            : std::max(k, static_cast<std::int32_t>(
-                                              picture.height *
+  for (std::int32_t k = 0; k < pieces; ++k) {
+    firstRows.push_back(
+        std::max(k, static_cast<std::int32_t>(picture.height *
                                               std::int64_t{100} * k / shares)));
   }
+  firstRows.push_back(picture.height);
   std::vector<std::size_t> ends;
   for (std::int32_t k = 1; k <= pieces; ++k) {
     ends.push_back(rowBytes * static_cast<std::size_t>(firstRows[k]));

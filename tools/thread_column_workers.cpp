@@ -15,10 +15,9 @@ namespace {
 constexpr std::int32_t kSlotsAThread = 128;
 
 // How long a thread that waits for the others spins before it sleeps:
-// longer than the gaps between passes in a dive (a caption, whose first
-// costs a few milliseconds to find and load the font, and a zoom step),
-// so that the CPUs stay awake from one pass to the next. Spinning yields,
-// so other threads of the process lose little to it.
+// longer than the gaps between passes in a dive (a caption and a zoom
+// step), so that the CPUs stay awake from one pass to the next. Spinning
+// yields, so other threads of the process lose little to it.
 constexpr std::chrono::milliseconds kSpin{8};
 
 }  // namespace
