@@ -24,6 +24,15 @@ struct Sse2Lanes {
   static std::uint32_t Bits(M m) {
     return static_cast<std::uint32_t>(_mm_movemask_pd(m));
   }
+  // A field at a time: pairing two lanes' words into whole results costs
+  // SSE2 more shuffles than it saves stores.
+  template <int kStride>
+  static void StoreCounted(EscapeResult* out, const std::uint8_t* passes,
+                           const double* zrRows, const double* ziRows) {
+    for (int k = 0; k < kWidth; ++k)
+      simd::StoreCountedLane<kStride>(out + k, passes[k], zrRows + k,
+                                      ziRows + k);
+  }
 };
 
 }  // namespace
