@@ -35,8 +35,9 @@ namespace simd {
 // with the points' imaginary parts read from memory, and cover the
 // multiply-add chain's latency. A run's end costs about as much whatever
 // its size, so a fifth vector beats four (AVX2 3% to 6% faster, SSE2 about
-// 2%), though more lanes wait for the run's slowest point; six spill on
-// SSE2. 32-bit x86 has eight registers, which hold two.
+// 2%), though more lanes wait for the run's slowest point; six were no
+// faster on AVX2 and slower on SSE2. 32-bit x86 has eight registers, which
+// hold two.
 #if defined(__i386__)
 constexpr int kCountedVectors = 2;
 #else
