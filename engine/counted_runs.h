@@ -17,7 +17,7 @@
 // Bits (the mask's lanes as the low bits of a word), and
 // StoreCounted<kStride>(out, passes, zrRows, ziRows): kWidth whole results
 // from the lanes' counts, each lane's iterate read from row
-// min(passes, kLastRow) of rows kStride doubles apart. A run ends soon
+// CountedRow(passes) of rows kStride doubles apart. A run ends soon
 // after a mispredicted branch, with little else to overlap it, so building
 // the results a vector at a time, not a field at a time, pays (AVX2's full
 // view about 4% faster).
@@ -60,6 +60,9 @@ inline constexpr SpreadTable kSpread{};
 // after all 99 passes, is in the last row. A lane live after p passes
 // reads row p, or the last row when p is 99.
 constexpr std::int32_t kLastRow = kInsideCount - 2;
+constexpr std::int32_t CountedRow(std::int32_t passes) {
+  return passes < kLastRow ? passes : kLastRow;
+}
 
 // One lane's result, a field at a time, from the lane's count and its rows,
 // kStride doubles apart.
@@ -68,7 +71,7 @@ MANDELDIVE_INLINE inline void StoreCountedLane(EscapeResult* out,
                                                std::int32_t passes,
                                                const double* zrRows,
                                                const double* ziRows) {
-  const std::int32_t row = passes < kLastRow ? passes : kLastRow;
+  const std::int32_t row = CountedRow(passes);
   out->inside = passes == kInsideCount - 1;
   out->zr = zrRows[row * kStride];
   out->zi = ziRows[row * kStride];

@@ -37,9 +37,7 @@ struct Avx2Lanes {
                            const double* zrRows, const double* ziRows) {
     std::int32_t at[kWidth];
     for (int k = 0; k < kWidth; ++k)
-      at[k] =
-          (passes[k] < simd::kLastRow ? passes[k] : simd::kLastRow) * kStride +
-          k;
+      at[k] = simd::CountedRow(passes[k]) * kStride + k;
     auto lanesOf = [&at](const double* rows) {
       return _mm256_insertf128_pd(
           _mm256_castpd128_pd256(
