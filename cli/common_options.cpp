@@ -1,6 +1,8 @@
 #include "cli/common_options.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "cli/option_words.h"
@@ -60,15 +62,15 @@ int AnswerCommandLine(const char* program, const char* hint, bool parsed,
     std::fprintf(stderr, "%s: %s (try %s)\n", program, error.c_str(), hint);
     return kExitBadInput;
   }
-  if (options.help) {
-    std::fputs(usage.c_str(), stdout);
-    return kExitOk;
+  if (!options.help && !options.version) return -1;
+  const std::string text = options.help ? usage : VersionLine(program);
+  // A text that did not arrive is a failure, as of any other output.
+  if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
+                 std::strerror(errno));
+    return kExitFailed;
   }
-  if (options.version) {
-    std::fputs(VersionLine(program).c_str(), stdout);
-    return kExitOk;
-  }
-  return -1;
+  return kExitOk;
 }
 
 }  // namespace mandeldive

@@ -58,8 +58,9 @@ class CommonOptionSink : public OptionSink {
 // What every program does with its command line before its own work, once
 // `parsed` tells whether its options were read: a refusal gets one line on
 // stderr, "PROGRAM: ERROR (try HINT)", and kExitBadInput; --help prints
-// `usage` and --version the version line, with kExitOk. -1: neither, so the
-// program goes on.
+// `usage` and --version the version line, with kExitOk, or kExitFailed and
+// a line on stderr when standard output does not take it (/dev/full, a
+// closed one). -1: neither, so the program goes on.
 int AnswerCommandLine(const char* program, const char* hint, bool parsed,
                       const std::string& error, const CommonOptions& options,
                       const std::string& usage);

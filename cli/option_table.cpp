@@ -27,15 +27,12 @@ bool ReadOptions(int argc, const char* const* argv, const OptionSpec* specs,
          kFirstLong + static_cast<int>(i)});
   }
   longs.push_back({nullptr, 0, nullptr, 0});
-  // A one-letter option is a short one as well, so that -o FILE and -oFILE
-  // both work; getopt_long_only tries the long names first.
-  std::string shorts = "+:";  // stop at a non-option; ':' for a missing value
-  for (std::size_t i = 0; i < count; ++i) {
-    if (std::strlen(specs[i].name) == 1) {
-      shorts += specs[i].name;
-      if (specs[i].value != nullptr) shorts += ':';
-    }
-  }
+  // No short options: a one-letter name is a long one like the others
+  // (-o FILE, -o=FILE). Were it a short one too, getopt_long_only would
+  // read a word no long name fits after one dash as the letter and a value
+  // glued to it: -output.png as -o utput.png.
+  // '+': stop at a non-option; ':': tell a missing value apart.
+  const char* const shorts = "+:";
   auto* args = const_cast<char* const*>(argv);
   // 0 makes glibc start afresh, so the parser can run more than once.
   optind = 0;
@@ -43,7 +40,7 @@ bool ReadOptions(int argc, const char* const* argv, const OptionSpec* specs,
   for (;;) {
     const int word = optind == 0 ? 1 : optind;  // the word being read
     const int found =
-        getopt_long_only(argc, args, shorts.c_str(), longs.data(), nullptr);
+        getopt_long_only(argc, args, shorts, longs.data(), nullptr);
     if (found == -1) break;
     const char* typed = word < argc ? argv[word] : "";
     if (found == '?') {  // unknown, or a prefix of more than one name
@@ -54,16 +51,12 @@ bool ReadOptions(int argc, const char* const* argv, const OptionSpec* specs,
       *error = "option " + Printable(typed) + " needs a value";
       return false;
     }
-    std::size_t index = 0;
-    if (found >= kFirstLong) {
-      index = static_cast<std::size_t>(found - kFirstLong);
-    } else {
-      while (index < count && specs[index].name[0] != found) ++index;
-    }
-    if (index >= count) {  // not one of ours; getopt never returns those
-      *error = "unknown option '" + Printable(typed) + "'";
+    if (found < kFirstLong ||
+        static_cast<std::size_t>(found - kFirstLong) >= count) {
+      *error = "unknown option '" + Printable(typed) + "'";  // never comes
       return false;
     }
+    const auto index = static_cast<std::size_t>(found - kFirstLong);
     if (!sink->Take(index, specs[index].value != nullptr ? optarg : nullptr,
                     error)) {
       return false;

@@ -4,8 +4,9 @@
 //
 // Parsing is glibc's getopt_long_only: -name and --name alike (the way
 // xscreensaver's hacks are called), "--name value" and "--name=value", and
-// an unambiguous prefix of a name. Options stop at the first word that is
-// not one; such a word is an error, as is everything after "--".
+// an unambiguous prefix of a name; a value is never glued to a one-letter
+// name (-oFILE is refused, not read as -o FILE). Options stop at the first word
+// that is not one; such a word is an error, as is everything after "--".
 #ifndef MANDELDIVE_CLI_OPTION_TABLE_H_
 #define MANDELDIVE_CLI_OPTION_TABLE_H_
 

@@ -89,12 +89,15 @@ TEST(RenderOptions, OneDashOrTwoAndTheValueJoinedOrApart) {
   } const cases[] = {
       {{"-size", "10x20", "-o", "a.png"}, 10, ""},
       {{"--size=10x20", "-o", "a.png"}, 10, ""},
-      {{"-size=10x20", "-oa.png"}, 10, ""},
+      {{"-size=10x20", "-o=a.png"}, 10, ""},
       {{"--si", "10x20", "-o", "a.png"}, 10, ""},  // a unique prefix
       {{"-t", "5", "-o", "a.png"}, 0, "unknown option '-t'"},  // ticks, time
       {{"--size", "10x20", "--", "-o", "a.png"}, 0, "unknown option '-o'"},
       {{"-o", "a.png", "--literal=yes"}, 0, "unknown option '--literal=yes'"},
       {{"--size"}, 0, "option --size needs a value"},
+      // A value glued to a one-letter name after one dash.
+      {{"--size", "10x20", "-output.png"}, 0, "unknown option '-output.png'"},
+      {{"-oa.png"}, 0, "unknown option '-oa.png'"},
   };
   for (const auto& c : cases) {
     RenderOptions o;
