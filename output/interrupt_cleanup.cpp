@@ -1,66 +1,100 @@
 #include "output/interrupt_cleanup.h"
 
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <cstring>
+#include <exception>
+#include <thread>
+
+#include "output/made_files.h"
 
 namespace mandeldive {
 
 namespace {
 
-// The handler reads only these fixed arrays: a path is written whole before
-// its slot is marked in use, and unmarked before it is reused.
-constexpr int kSlots = 4;
-constexpr std::size_t kPathMax = 4096;
-char paths[kSlots][kPathMax];
-volatile std::sig_atomic_t inUse[kSlots];
+struct Watched {
+  int signal;
+  const char* name;
+};
 
-const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+const Watched kSignals[] = {
+    {SIGINT, "SIGINT"},
+    {SIGTERM, "SIGTERM"},
+    {SIGHUP, "SIGHUP"},
+};
 
-// Async-signal-safe: unlink, sigaction and raise only.
-void OnInterrupt(int signal) {
-  for (int i = 0; i < kSlots; ++i) {
-    if (inUse[i]) unlink(paths[i]);
+const char* NameOf(int signal) {
+  for (const Watched& w : kSignals) {
+    if (w.signal == signal) return w.name;
   }
+  return "a signal";
+}
+
+// Ends the process by `signal`, as if nobody had caught it.
+[[noreturn]] void DieOf(int signal) {
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
   sigaction(signal, &action, nullptr);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, signal);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
   raise(signal);
+  _exit(128 + signal);  // not reached: the signal ends the process
+}
+
+// Runs as long as the process; each wait is for the next signal.
+void Watch(sigset_t signals, std::string program) {
+  for (;;) {
+    int signal = 0;
+    if (sigwait(&signals, &signal) != 0) continue;
+    // Waits for a thread that is making a file and noting it, then holds
+    // the record to the end, so nothing new is made meanwhile.
+    MadeLock lock;
+    if (MadeIsKept()) continue;
+    TakeBackMade();
+    // A progress line on a terminal is cleared first.
+    const std::string line =
+        std::string(isatty(STDERR_FILENO) ? "\r\033[K" : "") + program +
+        ": stopped by " + NameOf(signal) + "; what it made is removed\n";
+    if (write(STDERR_FILENO, line.data(), line.size()) < 0) {
+      // Nowhere to say it; the status tells.
+    }
+    DieOf(signal);
+  }
 }
 
 }  // namespace
 
-void InstallInterruptCleanup() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // One cleanup at a time: the other signals wait while it runs.
-  for (int s : kSignals) sigaddset(&action.sa_mask, s);
-  for (int s : kSignals) sigaction(s, &action, nullptr);
-}
-
-int RegisterTemporary(const char* path) {
-  const std::size_t length = std::strlen(path);
-  if (length >= kPathMax) return -1;
-  for (int i = 0; i < kSlots; ++i) {
-    if (inUse[i]) continue;
-    std::memcpy(paths[i], path, length + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    inUse[i] = 1;
-    return i;
+bool InstallInterruptCleanup(const char* program, std::string* error) {
+  struct sigaction ignore;
+  std::memset(&ignore, 0, sizeof ignore);
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, nullptr);
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (const Watched& w : kSignals) {
+    struct sigaction now;
+    if (sigaction(w.signal, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) {
+      sigaddset(&signals, w.signal);
+    }
   }
-  return -1;
-}
-
-void ForgetTemporary(int slot) {
-  if (slot < 0 || slot >= kSlots) return;
-  inUse[slot] = 0;
-  std::atomic_signal_fence(std::memory_order_seq_cst);
+  sigset_t before;
+  pthread_sigmask(SIG_BLOCK, &signals, &before);
+  try {
+    std::thread(Watch, signals, std::string(program)).detach();
+  } catch (const std::exception& e) {
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    *error = std::string("cannot start the thread that waits for signals: ") +
+             e.what();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace mandeldive

@@ -8,47 +8,26 @@
 #include <cstdio>
 #include <cstring>
 
-#include "output/interrupt_cleanup.h"
+#include "output/made_files.h"
+#include "output/sticky_rules.h"
 
 namespace mandeldive {
 
 namespace {
 
-// As the kernel's own limit on links followed in one path.
-constexpr int kMaxLinks = 40;
 // How long a FIFO may go without a reader before the output fails.
 constexpr int kReaderWaitMs = 10000;
 constexpr int kReaderPollMs = 20;
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return "";
-  return path.substr(0, slash + 1);
-}
-
-// The path with every link at its end followed; the last path reached when
-// it names nothing. False on a loop or an unreadable link.
-bool FollowLinks(const std::string& path, std::string* target) {
-  std::string current = path;
-  for (int i = 0; i < kMaxLinks; ++i) {
-    struct stat info;
-    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      *target = current;
-      return true;
-    }
-    char link[4096];
-    const ssize_t length = readlink(current.c_str(), link, sizeof link - 1);
-    if (length < 0) return false;
-    link[length] = '\0';
-    current = link[0] == '/' ? std::string(link) : DirectoryOf(current) + link;
-  }
-  errno = ELOOP;
-  return false;
-}
-
 void ClearNonBlocking(int fd) {
   const int flags = fcntl(fd, F_GETFL);
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+bool IsStandardOutput(const struct stat& info) {
+  struct stat out;
+  return fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == info.st_dev &&
+         out.st_ino == info.st_ino;
 }
 
 }  // namespace
@@ -63,21 +42,12 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
   Discard();
   name_ = path;
   createsFile_ = false;
-  if (path == "-") {
-    if (isatty(STDOUT_FILENO)) {
-      *error = "will not write a PNG to a terminal (standard output)";
-      return false;
-    }
-    fd_ = STDOUT_FILENO;
-    ownsFd_ = false;
-    return true;
-  }
-  if (!FollowLinks(path, &target_)) {
-    *error = Reason("cannot follow the link");
-    return false;
-  }
+  if (path == "-") return OpenStandardOutput(error);
+  if (!FollowLinks(path, &target_, error)) return false;
+  // What the kernel finds at the path: a link to a pipe, /dev/stdout
+  // say, has no target the links above could name.
   struct stat info;
-  if (stat(target_.c_str(), &info) != 0) {
+  if (stat(path.c_str(), &info) != 0) {
     if (errno != ENOENT) {
       *error = Reason("cannot write");
       return false;
@@ -91,16 +61,37 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
     *error = "cannot write " + name_ + ": it is a directory";
     return false;
   }
-  if (S_ISREG(info.st_mode)) {
-    return OpenTemporary(target_, info.st_mode & 0777, error);
+  if (!S_ISREG(info.st_mode)) {
+    return IsStandardOutput(info) ? OpenStandardOutput(error)
+                                  : OpenInPlace(path, error);
   }
-  return OpenInPlace(target_, error);
+  // The rename at the end must be allowed, so a run that cannot replace
+  // the file fails now rather than after its render.
+  const std::string directory = DirectoryOf(target_);
+  struct stat where;
+  if (stat(directory.empty() ? "." : directory.c_str(), &where) == 0 &&
+      !MayReplace(info, where, geteuid())) {
+    *error = "cannot write " + name_ +
+             ": it is another user's file in a sticky directory";
+    return false;
+  }
+  return OpenTemporary(target_, info.st_mode & 0777, error);
 }
 
-bool OutputFile::OpenInPlace(const std::string& target, std::string* error) {
+bool OutputFile::OpenStandardOutput(std::string* error) {
+  if (isatty(STDOUT_FILENO)) {
+    *error = "will not write a PNG to a terminal (standard output)";
+    return false;
+  }
+  fd_ = STDOUT_FILENO;
+  ownsFd_ = false;
+  return true;
+}
+
+bool OutputFile::OpenInPlace(const std::string& path, std::string* error) {
   // Not blocking, so that a FIFO without a reader is a bounded wait.
   for (int waited = 0;; waited += kReaderPollMs) {
-    fd_ = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd_ = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ >= 0) break;
     if (errno != ENXIO || waited >= kReaderWaitMs) {
       *error = errno == ENXIO ? "cannot write " + name_ + ": nothing reads it"
@@ -117,14 +108,19 @@ bool OutputFile::OpenInPlace(const std::string& target, std::string* error) {
 bool OutputFile::OpenTemporary(const std::string& target, unsigned mode,
                                std::string* error) {
   temporary_ = target + ".XXXXXX";
+  MadeLock lock;
   fd_ = mkostemp(&temporary_[0], O_CLOEXEC);
   if (fd_ < 0) {
     temporary_.clear();
     *error = Reason("cannot write");
     return false;
   }
-  cleanupSlot_ = RegisterTemporary(temporary_.c_str());
   ownsFd_ = true;
+  if (!NoteMade(Made::kFile, temporary_)) {
+    Discard();
+    *error = "not enough memory to write " + name_;
+    return false;
+  }
   mode_ = mode;
   return true;
 }
@@ -149,19 +145,24 @@ bool OutputFile::Commit(std::string* error) {
   }
   fd_ = -1;
   ownsFd_ = false;
-  if (ok && !temporary_.empty() &&
-      std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (!ok || temporary_.empty()) {
+    if (!ok) Discard();
+    return ok;
+  }
+  MadeLock lock;
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     *error = Reason("cannot write");
-    ok = false;
+    Discard();
+    return false;
   }
-  if (ok) {
-    ForgetTemporary(cleanupSlot_);
-    cleanupSlot_ = -1;
-    temporary_.clear();
-    return true;
+  ForgetMade(temporary_);
+  temporary_.clear();
+  if (createsFile_ && !NoteMade(Made::kFile, target_)) {
+    unlink(target_.c_str());
+    *error = "not enough memory to write " + name_;
+    return false;
   }
-  Discard();
-  return false;
+  return true;
 }
 
 void OutputFile::Discard() {
@@ -169,11 +170,11 @@ void OutputFile::Discard() {
   fd_ = -1;
   ownsFd_ = false;
   if (!temporary_.empty()) {
+    MadeLock lock;
     unlink(temporary_.c_str());
+    ForgetMade(temporary_);
     temporary_.clear();
   }
-  ForgetTemporary(cleanupSlot_);
-  cleanupSlot_ = -1;
 }
 
 }  // namespace mandeldive

@@ -8,15 +8,19 @@
 namespace mandeldive {
 
 // One output, in one of three ways:
-// - "-": standard output, written in place;
+// - "-", or a path that leads to standard output when that is not a
+//   regular file (/dev/stdout into a pipe): standard output, written in
+//   place;
 // - a regular file, or nothing yet: written under a temporary name beside
 //   it and renamed onto it by Commit, so the path holds its old content or
 //   the whole new output, never a part;
 // - a FIFO, a device or another file that is not regular: opened and
 //   written in place, as the shell's > would.
-// A symbolic link is followed to its final target first, so the link stays
-// and its target changes. Destroying an output that was not committed
-// removes its temporary file.
+// A symbolic link is followed to its final target first, where the kernel
+// would follow it (sticky_rules.h), so the link stays and its target
+// changes. The temporary file and a file Commit creates are noted as made
+// (made_files.h) until the run keeps them. Destroying an output that was
+// not committed removes its temporary file.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -25,8 +29,9 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   // False with a one-line reason when the output cannot be written: a
-  // directory, a missing or unwritable directory, a FIFO nobody reads
-  // within a few seconds, a terminal on standard output.
+  // directory, a missing or unwritable directory, another user's link or
+  // file in a sticky directory, a FIFO nobody reads within a few seconds,
+  // a terminal on standard output.
   bool Open(const std::string& path, std::string* error);
 
   // Where to write the content.
@@ -37,15 +42,17 @@ class OutputFile {
   bool createsFile() const { return createsFile_; }
 
   // Makes the written content the output: synced, given a regular file's
-  // permissions and renamed into place. False with a one-line reason, and
-  // the temporary file removed, when that fails.
+  // permissions and renamed into place; a file it creates is noted as made.
+  // False with a one-line reason, and the temporary file removed, when
+  // that fails.
   bool Commit(std::string* error);
 
   // Drops the output: the temporary file is removed, the target untouched.
   void Discard();
 
  private:
-  bool OpenInPlace(const std::string& target, std::string* error);
+  bool OpenStandardOutput(std::string* error);
+  bool OpenInPlace(const std::string& path, std::string* error);
   bool OpenTemporary(const std::string& target, unsigned mode,
                      std::string* error);
   std::string Reason(const char* what) const;
@@ -54,7 +61,6 @@ class OutputFile {
   std::string target_;     // the final path, links resolved
   std::string temporary_;  // empty when written in place
   int fd_ = -1;
-  int cleanupSlot_ = -1;
   unsigned mode_ = 0;  // the permissions the renamed file gets
   bool ownsFd_ = false;
   bool createsFile_ = false;

@@ -83,6 +83,23 @@ check "--version names the release and the escape kernel" grep -Eqx \
   'mandeldive-render [0-9]+\.[0-9]+\.[0-9]+ \(escape kernel: (scalar|sse2|avx2|avx512|neon)\)' "$dir/out"
 check "--help wins over --version" expect_exit 0 --version --help
 check "and shows the options" grep -q '^usage: ' "$dir/out"
+for answer in --help --version; do
+  check "$answer into a full device exits 1" \
+    bash -c "'$render' $answer >/dev/full 2>'$dir/err'; [ \$? -eq 1 ]"
+  check "$answer into a full device says why" \
+    grep -qx 'mandeldive-render: cannot write to standard output: No space left on device' "$dir/err"
+done
+
+# More threads than CPUs compute nothing sooner: no more are started.
+"$render" --threads 1024 --ticks 100000 --time 5 --size 400x300 --frames "$dir/many" \
+  -o "$dir/many.png" 2>/dev/null &
+pid=$!
+check "--threads 1024: the run is under way" wait_until 30 test -e "$dir/many/tick-02.png"
+running=$(awk '/^Threads:/ {print $2}' "/proc/$pid/status")
+kill $pid
+wait $pid
+check "--threads 1024 runs at most the CPUs and 8 more threads (ran ${running:-none})" \
+  test "${running:-9999}" -le $(($(nproc) + 8))
 
 # --animation: one lossless frame per tick, each the tick's own picture,
 # shown for --frame-ms (WebP keeps centiseconds) or the saver's 5 s.

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Where the renderer's pictures go, end to end: links, FIFOs, devices and
-# standard output are written into, never replaced; a run that cannot write
-# fails before it renders and takes back what it wrote; an interrupted run
-# leaves no temporary file; a full disk is reported as such.
+# standard output are written into, never replaced; other users' links and
+# files in sticky directories are left alone; a run that cannot write fails
+# before it renders and takes back what it made, and so does an interrupted
+# one; a full disk or a file size limit is reported as such.
 set -u
 render=$1
 dir=$(mktemp -d /tmp/mandeldive-out.XXXXXX)
 mounted=""
+protected=""
 cleanup() {
   [ -n "$mounted" ] && umount "$mounted" 2>/dev/null
+  [ -n "$protected" ] && echo "$protected" >/proc/sys/fs/protected_symlinks
   rm -rf "$dir"
 }
 trap cleanup EXIT
@@ -105,8 +108,9 @@ check "a frame it replaced stays a whole picture" \
 check "the directory it did not make stays" test -d "$dir/kept"
 
 # Interrupted while encoding: the temporary file goes, the status is 128+n.
+# (env gives it back SIGINT, which a script's background job ignores.)
 for signal in TERM INT; do
-  "$render" --size 8000x8000 --ticks 0 -o "$dir/big.png" 2>/dev/null &
+  env --default-signal "$render" --size 8000x8000 --ticks 0 -o "$dir/big.png" 2>/dev/null &
   pid=$!
   temporary_there() { [ -n "$(find "$dir" -maxdepth 1 -name 'big.png.??????')" ]; }
   wait_until 20 temporary_there
@@ -118,17 +122,129 @@ for signal in TERM INT; do
   check "SIG$signal: no temporary file" no_temporaries
   check "SIG$signal: no picture" test ! -e "$dir/big.png"
 done
-bash -c "ulimit -f 64; exec '$render' --size 1500x1500 --background-color 11 -o '$dir/limited.png'" 2>/dev/null
-rc=$?
-check "a file size limit: status 153 (was $rc)" test "$rc" -eq 153
-check "a file size limit: no temporary file" no_temporaries
-check "a file size limit: no picture" test ! -e "$dir/limited.png"
-# The same limit met by a frame encoding on its own thread.
-bash -c "ulimit -f 64; exec '$render' --size 1500x1500 --background-color 11 --ticks 2 \
-  --threads 2 --frames '$dir/limited' -o '$dir/limited.png'" 2>/dev/null
-rc=$?
-check "a file size limit on a frame in the background: status 153 (was $rc)" test "$rc" -eq 153
-check "and no temporary frame" test -z "$(ls -A "$dir/limited")"
+# A file size limit is a failed write, as a full disk is: one line, exit 1,
+# and what the run made taken back, whether -o, the animation or a frame
+# encoding on a thread of its own meets it.
+for threads in 1 3 8; do
+  bash -c "ulimit -f 64; exec '$render' --size 1500x1500 --background-color 11 --ticks 2 \
+    --threads $threads --frames '$dir/limited' --animation '$dir/limited.webp' \
+    -o '$dir/limited.png'" 2>"$dir/err"
+  rc=$?
+  check "a file size limit at $threads threads: exit 1 (was $rc)" test "$rc" -eq 1
+  check "a file size limit at $threads threads: says so" one_line_error "File too large"
+  check "a file size limit at $threads threads: nothing left" \
+    test -z "$(find "$dir" -name 'limited*')"
+done
+bash -c "ulimit -f 64; exec '$render' --size 1500x1500 --background-color 11 -o '$dir/limited.png'" 2>"$dir/err"
+check "a file size limit on the picture alone: exit 1" test $? -eq 1
+check "and no temporary file" no_temporaries
+
+# Interrupted at any point, on any number of threads, by any of the three
+# signals: the run takes back what it made (temporary files, the frames it
+# created, the directory it made), leaves -o and --animation as they were,
+# says so in one line and ends by the signal.
+for signal in INT TERM HUP; do
+  for threads in 1 3 8; do
+    # Afresh, so that the frames waited for are this run's.
+    rm -rf "$dir/sig" && mkdir "$dir/sig" && echo old >"$dir/sig/last.png"
+    env --default-signal "$render" --threads "$threads" --ticks 1000 --time 0 --size 1000x750 \
+      --frames "$dir/sig/d" --animation "$dir/sig/a.webp" -o "$dir/sig/last.png" 2>"$dir/err" &
+    pid=$!
+    at="SIG$signal at $threads threads"
+    check "$at: the run wrote three frames in time" wait_until 30 test -e "$dir/sig/d/tick-03.png"
+    kill -"$signal" $pid
+    wait $pid
+    rc=$?
+    want=$((128 + $(kill -l "$signal")))
+    check "$at: status $want (was $rc)" test "$rc" -eq "$want"
+    check "$at: says so in one line" one_line_error "stopped by SIG$signal"
+    check "$at: leaves the old picture alone: $(ls -A "$dir/sig" | tr '\n' ' ')" \
+      test "$(ls -A "$dir/sig")" = last.png -a "$(cat "$dir/sig/last.png")" = old
+  done
+done
+# A signal ignored when it starts stays ignored, as under nohup.
+rm -rf "$dir/sig" && mkdir "$dir/sig"
+bash -c "trap '' HUP; exec '$render' --ticks 40 --time 0 --size 400x300 --frames '$dir/sig/d' \
+  -o '$dir/sig/nohup.png'" 2>"$dir/err" &
+pid=$!
+check "an ignored SIGHUP: the run started" wait_until 30 test -e "$dir/sig/d/tick-02.png"
+kill -HUP $pid
+wait $pid
+check "an ignored SIGHUP: the run ends written (exit $?)" test -e "$dir/sig/d/tick-40.png" -a -e "$dir/sig/nohup.png"
+rm -rf "$dir/sig"
+
+# Standard output closed: -o - fails in one line rather than write into
+# whatever file takes its number, and /dev/stdout into a pipe is written
+# into as -o - is.
+"$render" --ticks 3 --time 0 --size 200x150 --animation "$dir/closed.webp" -o - >&- 2>"$dir/err"
+check "-o - with standard output closed: exit 1 (was $?)" test $? -eq 1
+check "-o - with standard output closed: says so" one_line_error "standard output is closed"
+check "-o - with standard output closed: no animation" test ! -e "$dir/closed.webp"
+"$render" --size 64x48 --ticks 2 --time 7 -o /dev/stdout 2>"$dir/err" | cat >"$dir/piped.png"
+check "/dev/stdout into a pipe: exit 0 (was ${PIPESTATUS[0]})" test "${PIPESTATUS[0]}" -eq 0
+check "/dev/stdout into a pipe: the picture" cmp -s "$dir/piped.png" "$dir/want.png"
+
+# Other users' links and files in sticky directories, as root and as
+# nobody: a link is followed where the kernel follows one for a plain >,
+# with fs.protected_symlinks=1 (set here and put back), and a file that
+# the final rename could not replace fails the run before it renders.
+as_user() {  # as_user USER COMMAND...: USER is root or nobody
+  local user=$1; shift
+  if [ "$user" = root ]; then "$@"; else setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; fi
+}
+if [ "$(id -u)" != 0 ]; then
+  skip "other users' links and files: needs root, to set fs.protected_symlinks and be nobody"
+elif ! was=$(cat /proc/sys/fs/protected_symlinks) || ! echo 1 >/proc/sys/fs/protected_symlinks 2>/dev/null; then
+  skip "other users' links and files: fs.protected_symlinks cannot be set here"
+else
+  protected=$was
+  chmod 755 "$dir"
+  mkdir -m 1777 "$dir/sticky" "$dir/theirs" && chown nobody "$dir/theirs"
+  mkdir -m 777 "$dir/open" "$dir/t"
+  n=0
+  while read -r user where owner; do
+    n=$((n + 1))
+    link=$dir/$where/l$n.png
+    printf old >"$dir/t/$n" && chmod 666 "$dir/t/$n"
+    ln -s "$dir/t/$n" "$link" && chown -h "$owner" "$link"
+    if as_user "$user" stat -L "$link" >/dev/null 2>&1; then kernel=0; else kernel=1; fi
+    as_user "$user" "$render" --size 8x8 -o "$link" 2>"$dir/err"
+    rc=$?
+    at="$user, through $owner's link in $where"
+    check "$at: exit $kernel as the kernel's > (was $rc)" test "$rc" -eq "$kernel"
+    if [ "$kernel" = 1 ]; then
+      check "$at: says why" one_line_error "another user's link in a sticky directory"
+      check "$at: the target untouched" test "$(cat "$dir/t/$n")" = old
+    fi
+  done <<'CASES'
+root sticky nobody
+root sticky root
+root theirs nobody
+root open nobody
+nobody sticky root
+nobody sticky 4242
+nobody sticky nobody
+CASES
+  check "the kernel refused some of them" test -n "$(find "$dir/t" -size -4c)"
+  # The same for the animation and the frames directory.
+  ln -s "$dir/t/a.webp" "$dir/sticky/a.webp" && chown -h nobody "$dir/sticky/a.webp"
+  ln -s "$dir/t" "$dir/sticky/frames" && chown -h nobody "$dir/sticky/frames"
+  check "--animation through nobody's link: exit 1" \
+    run 1 --size 8x8 --animation "$dir/sticky/a.webp" -o "$dir/x.png"
+  check "--animation through nobody's link: nothing written" test ! -e "$dir/t/a.webp" -a ! -e "$dir/x.png"
+  check "--frames through nobody's link: exit 1" \
+    run 1 --size 8x8 --ticks 2 --frames "$dir/sticky/frames" -o "$dir/x.png"
+  check "--frames through nobody's link: says why" one_line_error "another user's link"
+  check "--frames through nobody's link: nothing written" test ! -e "$dir/t/tick-01.png" -a ! -e "$dir/x.png"
+  # root's file, writable by all, which nobody may write but not replace.
+  printf old >"$dir/sticky/root.png" && chmod 666 "$dir/sticky/root.png"
+  as_user nobody timeout 20 "$render" --ticks 100000 -o "$dir/sticky/root.png" 2>"$dir/err"
+  rc=$?
+  check "nobody replacing root's file in a sticky directory: exit 1 at once (was $rc)" test "$rc" -eq 1
+  check "and says why" one_line_error "another user's file in a sticky directory"
+  check "and leaves it as it was" test "$(cat "$dir/sticky/root.png")" = old
+  echo "$protected" >/proc/sys/fs/protected_symlinks && protected=""
+fi
 
 # A full disk, where a small tmpfs can be mounted.
 mkdir "$dir/small"

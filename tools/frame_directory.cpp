@@ -11,9 +11,12 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
+#include "output/made_files.h"
 #include "output/output_file.h"
 #include "output/png_writer.h"
+#include "output/sticky_rules.h"
 
 namespace mandeldive {
 
@@ -27,31 +30,38 @@ std::string FrameDirectory::FramePath(const std::string& dir,
 
 bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
   dir_ = dir;
+  const auto fail = [&](std::string reason) {
+    *error = std::move(reason);
+    TakeBackMade();
+    return false;
+  };
   for (std::size_t i = 1; i <= dir.size(); ++i) {
     if (i < dir.size() && dir[i] != '/') continue;
     const std::string prefix = dir.substr(0, i);
+    MadeLock lock;
     if (mkdir(prefix.c_str(), 0777) == 0) {
-      createdDirectories_.push_back(prefix);
+      if (!NoteMade(Made::kDirectory, prefix)) {
+        rmdir(prefix.c_str());
+        return fail("not enough memory to make " + prefix);
+      }
     } else if (errno != EEXIST) {
-      *error =
-          "cannot create directory " + prefix + ": " + std::strerror(errno);
-      RemoveCreated();
-      return false;
+      return fail("cannot create directory " + prefix + ": " +
+                  std::strerror(errno));
     }
   }
+  std::string target;
+  if (!FollowLinks(dir, &target, error)) return fail(*error);
   struct stat info;
   if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    *error = "frames directory " + dir + " is not a directory";
-    RemoveCreated();
-    return false;
+    return fail("frames directory " + dir + " is not a directory");
   }
-  // Writable as the frames will be written, whoever the user is.
+  // Writable as the frames will be written, whoever the user is. Made
+  // and removed under the lock, so an interrupt never finds it.
+  MadeLock lock;
   std::string probe = dir + "/.mandeldive-probe.XXXXXX";
   const int fd = mkstemp(&probe[0]);
   if (fd < 0) {
-    *error = "cannot write in " + dir + ": " + std::strerror(errno);
-    RemoveCreated();
-    return false;
+    return fail("cannot write in " + dir + ": " + std::strerror(errno));
   }
   close(fd);
   unlink(probe.c_str());
@@ -137,10 +147,7 @@ bool FrameDirectory::SettleOldest(std::string* error) {
     *error = frame->error;
     return false;
   }
-  const bool creates = frame->output.createsFile();
-  if (!frame->output.Commit(error)) return false;
-  if (creates) createdFiles_.push_back(frame->path);
-  return true;
+  return frame->output.Commit(error);
 }
 
 bool FrameDirectory::Finish(std::string* error) {
@@ -155,18 +162,6 @@ void FrameDirectory::DropPending() {
     if (frame->encoder.joinable()) frame->encoder.join();
   }
   pending_.clear();  // their temporary files go with them
-}
-
-void FrameDirectory::RemoveCreated() {
-  DropPending();
-  for (const std::string& file : createdFiles_) unlink(file.c_str());
-  createdFiles_.clear();
-  // Deepest first; a directory that holds anything else stays.
-  for (auto d = createdDirectories_.rbegin(); d != createdDirectories_.rend();
-       ++d) {
-    rmdir(d->c_str());
-  }
-  createdDirectories_.clear();
 }
 
 }  // namespace mandeldive

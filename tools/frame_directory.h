@@ -1,9 +1,10 @@
 // The renderer's --frames directory: made and proved writable before the
-// first tick, written a picture per tick, and on a failed run left as it
-// was found. In the background, each frame is encoded from a copy of the
-// picture on a thread of its own while the next ticks render, a few frames
-// at a time, into files that the caller's thread opens and later commits
-// in tick order.
+// first tick, written a picture per tick. The directories it makes and the
+// frames it creates are noted as made (output/made_files.h), so that a
+// failed or interrupted run leaves it as it was found. In the background, each
+// frame is encoded from a copy of the picture on a thread of its own while the
+// next ticks render, a few frames at a time, into files that the caller's
+// thread opens and later commits in tick order.
 #ifndef MANDELDIVE_TOOLS_FRAME_DIRECTORY_H_
 #define MANDELDIVE_TOOLS_FRAME_DIRECTORY_H_
 
@@ -25,7 +26,9 @@ class FrameDirectory {
   FrameDirectory& operator=(const FrameDirectory&) = delete;
 
   // Makes dir and its missing parents and checks that a file can be made
-  // in it; false with a one-line reason in *error.
+  // in it and that its links may be followed; false with a one-line reason
+  // in *error, and what it made taken back. Comes before any other output
+  // is opened.
   bool Prepare(const std::string& dir, std::string* error);
 
   // How many frames Write may leave encoding in the background; 0, as
@@ -39,10 +42,10 @@ class FrameDirectory {
   // Puts the last frame in place; false as Write.
   bool Finish(std::string* error);
 
-  // Undoes a failed run: drops the frame in progress, removes the frames
-  // this run created and the directories it made. A frame that replaced a
-  // file of the same name stays, a whole picture.
-  void RemoveCreated();
+  // Waits for every frame in progress; their temporary files go. What
+  // was committed stays for TakeBackMade: a frame that replaced a file of
+  // the same name stays, a whole picture.
+  void DropPending();
 
   static std::string FramePath(const std::string& dir, std::int64_t tick);
 
@@ -50,15 +53,11 @@ class FrameDirectory {
   struct Pending;
   // Waits for the oldest frame in progress and commits it.
   bool SettleOldest(std::string* error);
-  // Waits for every frame in progress; their files go.
-  void DropPending();
 
   std::deque<std::unique_ptr<Pending>> pending_;  // oldest first
   std::vector<std::vector<ColorRef>> spare_;      // pictures to reuse
   std::int32_t inFlight_ = 0;
   std::string dir_;
-  std::vector<std::string> createdDirectories_;
-  std::vector<std::string> createdFiles_;
 };
 
 }  // namespace mandeldive

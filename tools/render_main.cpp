@@ -18,6 +18,7 @@
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
 #include "output/interrupt_cleanup.h"
+#include "output/made_files.h"
 #include "output/output_file.h"
 #include "output/png_writer.h"
 #include "output/webp_animation.h"
@@ -25,6 +26,7 @@
 #include "surface/memory_surface.h"
 #include "tools/frame_directory.h"
 #include "tools/render_progress.h"
+#include "tools/standard_streams.h"
 #include "tools/thread_column_workers.h"
 
 namespace mandeldive {
@@ -71,15 +73,20 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
   std::string error;
   const bool withFrames = !options.framesDir.empty();
   const bool withAnimation = !options.animation.empty();
-  // The helpers first, so that they run by the time the first pass begins.
   const std::int32_t threads =
       options.threads > 0 ? options.threads : UsableCpus();
+  // Threads beyond the CPUs, or the columns, would compute nothing sooner
+  // and only wait for one another: 1024 on two CPUs spent seconds of
+  // system time waking each other.
+  const std::int32_t computing =
+      std::min({threads, UsableCpus(), options.width});
+  // The helpers first, so that they run by the time the first pass begins.
   std::optional<ThreadColumnWorkers> workers;
-  if (threads > 1) workers.emplace(threads);
+  if (computing > 1) workers.emplace(computing);
   // The font configuration is read on a thread of its own while the first
   // pass renders, instead of by the first caption on this one.
   std::optional<FontLoader> fonts;
-  if (threads > 1) fonts.emplace();
+  if (computing > 1) fonts.emplace();
   MemorySurface surface(options.width, options.height, MakeFreeTypeText());
   RenderProgress progress(options.ticks, options.width);
   surface.SetColumnObserver(&RenderProgress::OnColumn, &progress);
@@ -118,24 +125,25 @@ int Render(const RenderOptions& options, FrameDirectory* frames,
     return Fail(error);
   }
   PngEncoding encoding;
-  encoding.threads = threads;
+  encoding.threads = computing;
   if (!EncodePng(output->fd(), options.output, surface.view(), &error,
                  encoding)) {
     return Fail(error);
   }
-  const bool animationIsNew = withAnimation && animationFile->createsFile();
+  // Both in place and the run kept, or neither: a signal waits for this.
+  // A new animation put in place before -o fails is taken back with the
+  // rest.
+  MadeLock lock;
   if (withAnimation && !animationFile->Commit(&error)) return Fail(error);
-  if (!output->Commit(&error)) {
-    if (animationIsNew) unlink(options.animation.c_str());
-    return Fail(error);
-  }
+  if (!output->Commit(&error)) return Fail(error);
+  KeepMade();
   return kExitOk;
 }
 
 // Every output is opened and checked before the first tick, so a run that
 // cannot write fails before it renders; one that fails later, or runs out
-// of memory, takes back what it wrote. The frames directory comes first, so
-// that -o may name a file inside it.
+// of memory, takes back what it made, as an interrupted one does. The
+// frames directory comes first, so that -o may name a file inside it.
 int Run(const RenderOptions& options) {
   std::string error;
   FrameDirectory frames;
@@ -164,10 +172,11 @@ int Run(const RenderOptions& options) {
                   "x" + std::to_string(options.height) + " picture");
   }
   if (status != kExitOk) {
-    // The temporary files first: the directories they stand in go next.
+    // What is in progress stops first; then everything made goes.
     output.Discard();
     animationFile.Discard();
-    frames.RemoveCreated();
+    frames.DropPending();
+    TakeBackMade();
   }
   return status;
 }
@@ -191,8 +200,15 @@ int main(int argc, char** argv) {
   const int answer = AnswerCommandLine("mandeldive-render", "--help", parsed,
                                        error, options, RenderUsage());
   if (answer >= 0) return answer;
+  ClosedStreams closed;
+  if (!OpenClosedStandardStreams(&closed)) {
+    return Fail("cannot open /dev/null in place of a closed standard stream");
+  }
+  if (closed.output && options.output == "-") {
+    return Fail("cannot write - : standard output is closed");
+  }
   // A reader that goes away is a failed write, reported, not a silent end.
   signal(SIGPIPE, SIG_IGN);
-  InstallInterruptCleanup();
+  if (!InstallInterruptCleanup("mandeldive-render", &error)) return Fail(error);
   return Run(options);
 }

@@ -1,0 +1,25 @@
+#include "tools/standard_streams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace mandeldive {
+
+bool OpenClosedStandardStreams(ClosedStreams* closed) {
+  bool* const wasClosed[] = {&closed->input, &closed->output, &closed->error};
+  for (int fd = 0; fd <= 2; ++fd) {
+    *wasClosed[fd] = fcntl(fd, F_GETFD) < 0 && errno == EBADF;
+    if (!*wasClosed[fd]) continue;
+    // The lowest free number: this one, since those below are open.
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd) {
+      if (opened >= 0) close(opened);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace mandeldive
