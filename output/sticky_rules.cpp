@@ -65,4 +65,20 @@ bool FollowLinks(const std::string& path, std::string* target,
   return cannot(ELOOP);
 }
 
+bool MayWriteThrough(const std::string& path, std::string* error) {
+  std::string target;
+  if (!FollowLinks(path, &target, error)) return false;
+  const std::string directory = DirectoryOf(target);
+  struct stat file;
+  struct stat where;
+  if (stat(target.c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
+      stat(directory.empty() ? "." : directory.c_str(), &where) == 0 &&
+      !MayReplace(file, where, geteuid())) {
+    *error = "cannot write " + path +
+             ": it is another user's file in a sticky directory";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace mandeldive

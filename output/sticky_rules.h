@@ -31,6 +31,11 @@ bool MayReplace(const struct stat& file, const struct stat& directory,
 bool FollowLinks(const std::string& path, std::string* target,
                  std::string* error);
 
+// Whether a file may be put at path by rename onto where its links lead:
+// FollowLinks allows them, and MayReplace the regular file there, if any.
+// False with a one-line reason naming `path`.
+bool MayWriteThrough(const std::string& path, std::string* error);
+
 // The directory a path's last name is in: "dir/" or "" for the current one.
 std::string DirectoryOf(const std::string& path);
 

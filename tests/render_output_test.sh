@@ -243,6 +243,14 @@ CASES
   check "nobody replacing root's file in a sticky directory: exit 1 at once (was $rc)" test "$rc" -eq 1
   check "and says why" one_line_error "another user's file in a sticky directory"
   check "and leaves it as it was" test "$(cat "$dir/sticky/root.png")" = old
+  # The same for a frame, however far into the run it comes.
+  printf old >"$dir/sticky/tick-50000.png" && chmod 666 "$dir/sticky/tick-50000.png"
+  as_user nobody timeout 20 "$render" --size 400x300 --ticks 100000 --frames "$dir/sticky" \
+    -o "$dir/t/frames.png" 2>"$dir/err"
+  rc=$?
+  check "nobody's frames over root's in a sticky directory: exit 1 at once (was $rc)" test "$rc" -eq 1
+  check "and says which" one_line_error "tick-50000.png: it is another user's file"
+  check "and writes no frame" test ! -e "$dir/sticky/tick-01.png"
   echo "$protected" >/proc/sys/fs/protected_symlinks && protected=""
 fi
 

@@ -28,7 +28,8 @@ std::string FrameDirectory::FramePath(const std::string& dir,
   return dir + "/" + name;
 }
 
-bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
+bool FrameDirectory::Prepare(const std::string& dir, std::int64_t ticks,
+                             std::string* error) {
   dir_ = dir;
   const auto fail = [&](std::string reason) {
     *error = std::move(reason);
@@ -55,16 +56,26 @@ bool FrameDirectory::Prepare(const std::string& dir, std::string* error) {
   if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
     return fail("frames directory " + dir + " is not a directory");
   }
-  // Writable as the frames will be written, whoever the user is. Made
-  // and removed under the lock, so an interrupt never finds it.
-  MadeLock lock;
-  std::string probe = dir + "/.mandeldive-probe.XXXXXX";
-  const int fd = mkstemp(&probe[0]);
-  if (fd < 0) {
-    return fail("cannot write in " + dir + ": " + std::strerror(errno));
+  {
+    // Writable as the frames will be written, whoever the user is. Made
+    // and removed under the lock, so an interrupt never finds it.
+    MadeLock lock;
+    std::string probe = dir + "/.mandeldive-probe.XXXXXX";
+    const int fd = mkstemp(&probe[0]);
+    if (fd < 0) {
+      return fail("cannot write in " + dir + ": " + std::strerror(errno));
+    }
+    close(fd);
+    unlink(probe.c_str());
   }
-  close(fd);
-  unlink(probe.c_str());
+  // In someone else's sticky directory a frame's name may already be
+  // another user's link or file, so every tick's is checked now: the run
+  // fails before it renders, not at that tick.
+  if ((info.st_mode & S_ISVTX) != 0 && info.st_uid != geteuid()) {
+    for (std::int64_t tick = 1; tick <= ticks; ++tick) {
+      if (!MayWriteThrough(FramePath(dir, tick), error)) return fail(*error);
+    }
+  }
   return true;
 }
 

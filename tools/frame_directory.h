@@ -26,10 +26,11 @@ class FrameDirectory {
   FrameDirectory& operator=(const FrameDirectory&) = delete;
 
   // Makes dir and its missing parents and checks that a file can be made
-  // in it and that its links may be followed; false with a one-line reason
-  // in *error, and what it made taken back. Comes before any other output
-  // is opened.
-  bool Prepare(const std::string& dir, std::string* error);
+  // in it, that its links may be followed and, in someone else's sticky
+  // directory, that each of the ticks' frames may be written; false with a
+  // one-line reason in *error, and what it made taken back. Comes before
+  // any other output is opened.
+  bool Prepare(const std::string& dir, std::int64_t ticks, std::string* error);
 
   // How many frames Write may leave encoding in the background; 0, as
   // before the first call, encodes each before Write returns.

@@ -148,7 +148,7 @@ int Run(const RenderOptions& options) {
   std::string error;
   FrameDirectory frames;
   if (!options.framesDir.empty() &&
-      !frames.Prepare(options.framesDir, &error)) {
+      !frames.Prepare(options.framesDir, options.ticks, &error)) {
     return Fail(error);
   }
   OutputFile output;
