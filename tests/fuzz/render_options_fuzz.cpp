@@ -34,6 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   if (options.ticks < 0 || options.ticks > kMaxTicks) Broken("ticks", seen);
   if (options.fixedTime && options.time < 0) Broken("negative time", seen);
   if (options.output.empty()) Broken("accepted without an output", seen);
+  // -o's value is the next word or follows '=', never the rest of a word
+  // glued to it: -output.png is not -o utput.png.
+  bool given = false;
+  for (int i = 1; i < args.argc(); ++i) {
+    const std::string word = args.argv()[i];
+    const bool apart = (word == "-o" || word == "--o") && i + 1 < args.argc() &&
+                       options.output == args.argv()[i + 1];
+    given = given || apart || word == "-o=" + options.output ||
+            word == "--o=" + options.output;
+  }
+  if (!given) Broken("-o's value glued to it", options.output);
   if (options.threads < 0 || options.threads > kMaxRenderThreads)
     Broken("threads", seen);
   if (options.frameMs < 1 || options.frameMs > kMaxFrameMs)
