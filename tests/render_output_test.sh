@@ -147,7 +147,7 @@ for signal in INT TERM HUP; do
   for threads in 1 3 8; do
     # Afresh, so that the frames waited for are this run's.
     rm -rf "$dir/sig" && mkdir "$dir/sig" && echo old >"$dir/sig/last.png"
-    env --default-signal "$render" --threads "$threads" --ticks 1000 --time 0 --size 1000x750 \
+    env --default-signal "$render" --threads "$threads" --ticks 1000 --time 0 --size 800x600 \
       --frames "$dir/sig/d" --animation "$dir/sig/a.webp" -o "$dir/sig/last.png" 2>"$dir/err" &
     pid=$!
     at="SIG$signal at $threads threads"
