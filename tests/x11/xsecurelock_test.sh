@@ -174,4 +174,8 @@ check "xsecurelock holds the keyboard and the pointer" locked
 unlock "xss-lock's lock"
 unlocked() { [ -z "$(named xsecurelock)" ] && ! "$PROBE"; }
 check "that lock ends and lets go of the grab" wait_until 15 unlocked
+# The saver's stderr reaches the locks' logs: under the sanitizers, a
+# report from a hack that xsecurelock killed or ended shows there.
+check "no sanitizer report in the locks' logs" \
+  not grep -q -e 'Sanitizer' -e 'runtime error' "$t/lock.log" "$t/idle.log"
 checks_summary
