@@ -80,8 +80,12 @@ check "and has xss-lock do so" grep -q "$t/bin/mandeldive" <<<"$idle_lock"
 if [ "$(id -u)" = 0 ]; then
   user=mdxsl$$
   password=$(tr -dc 'a-zA-Z0-9' </dev/urandom | head -c 16)
-  made_user() { useradd -M -d "$t" -s /usr/sbin/nologin "$user" && echo "$user:$password" | chpasswd; }
-  if ! made_user; then
+  made_user() {
+    { id "$user" >/dev/null 2>&1 || useradd -M -d "$t" -s /usr/sbin/nologin "$user"; } &&
+      echo "$user:$password" | chpasswd
+  }
+  # Tried again for a while: another test's useradd may hold /etc/passwd.
+  if ! wait_until 10 made_user 2>/dev/null; then
     userdel "$user" 2>/dev/null
     user=""
   fi
