@@ -58,11 +58,6 @@ held_pid() { pid=$(head -n 1 "$t/holder" 2>/dev/null); [[ "$pid" =~ ^[0-9]+$ ]];
 measurer=$!
 
 # Fixed mode at several sizes and scheme pairs, one a whole dive.
-same_but_caption() {  # same_but_caption A B W H
-  convert "$1" -crop "$3x$(($4 - 14))+0+0" +repage "$t/a.png" &&
-    convert "$2" -crop "$3x$(($4 - 14))+0+0" +repage "$t/b.png" &&
-    same_picture "$t/a.png" "$t/b.png"
-}
 while read -r w h m b ticks time; do
   query="size=${w}x${h}&mandelbrot-color=$m&background-color=$b&ticks=$ticks&time=$time"
   "$RENDER" --size "${w}x$h" --mandelbrot-color "$m" --background-color "$b" \
