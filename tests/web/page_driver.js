@@ -268,7 +268,8 @@ async function app(browser, page, url) {
   await until(() => document.fullscreenElement === null);
   say('double-click', await state());
 
-  // The wake lock: none while off; on, kept across a reload; off again.
+  // The wake lock: none while off; on, kept across a reload, let go while
+  // hidden (below) and taken again on return; off again at the end.
   const locks = () => page.evaluate(() =>
       `${document.getElementById('keep-screen-on').checked ? 'on' : 'off'}:` +
       `${window.wakeLocks.requested}/${window.wakeLocks.released}`);
@@ -280,9 +281,6 @@ async function app(browser, page, url) {
   await firstPicture(page);
   await until(() => window.wakeLocks.requested === 1);
   say('wake-lock-reloaded', await locks());
-  await page.click('#settings-button');
-  await page.click('#keep-screen-on');
-  say('wake-lock-turned-off', await locks());
 
   // A new device pixel ratio, the CSS size the same: a new device size.
   await page.setViewport({width: 800, height: 600, deviceScaleFactor: 2});
@@ -306,6 +304,7 @@ async function app(browser, page, url) {
   const before = await page.evaluate(() => window.posts);
   await sleep(7000);
   say('hidden-posts', (await page.evaluate(() => window.posts)) - before);
+  say('wake-lock-hidden', await locks());
   await page.bringToFront();
   let resumed = 'no';
   try {
@@ -316,6 +315,11 @@ async function app(browser, page, url) {
     // Reported as it is.
   }
   say('shown-again-steps', resumed);
+  await until(() => window.wakeLocks.requested === 2).catch(() => {});
+  say('wake-lock-shown', await locks());
+  await page.click('#settings-button');
+  await page.click('#keep-screen-on');
+  say('wake-lock-turned-off', await locks());
   return true;
 }
 

@@ -148,10 +148,12 @@ moved full/auto/visible motion brings them back
 double-click window/auto/visible a double click leaves full screen
 wake-lock-off off:0/0 off by default, no wake lock requested
 wake-lock-reloaded on:1/0 turned on, it survives a reload and holds the lock
-wake-lock-turned-off off:1/1 turned off, the lock is released
 ratio-2-canvas 1600x1200 a new device pixel ratio alone resizes the canvas
 hidden-posts 0 a hidden page does no render pass
+wake-lock-hidden on:1/1 hidden, the lock is let go
 shown-again-steps yes shown again, the steps go on
+wake-lock-shown on:2/1 shown again, the lock is taken again
+wake-lock-turned-off off:2/2 turned off, the lock is released
 CASES
 
 # A second build with a changed file reaches the next visit; the old
