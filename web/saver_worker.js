@@ -166,7 +166,8 @@ function handle(message) {
       break;
     case 'pause':
       paused = true;
-      schedule(0);
+      clearTimeout(timer);
+      timer = 0;
       break;
     case 'resume':
       if (!paused) break;
