@@ -38,6 +38,13 @@ same_picture() {  # same_picture A B: the same size and every pixel equal
     [ "$differing" = 0 ]
 }
 
+same_but_caption() {  # same_but_caption A B W H: W x H pictures, the bottom
+  # 14 rows (the caption's, in the browser's own text) left out
+  convert "$1" -crop "$3x$(($4 - 14))+0+0" +repage "$CHECK_TMP/a.png" &&
+    convert "$2" -crop "$3x$(($4 - 14))+0+0" +repage "$CHECK_TMP/b.png" &&
+    same_picture "$CHECK_TMP/a.png" "$CHECK_TMP/b.png"
+}
+
 screenshot() {  # screenshot FILE [GEOMETRY]: the root window, cropped
   if [ $# -gt 1 ]; then
     xwd -root -silent | convert xwd:- -crop "$2" +repage "$1"

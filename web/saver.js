@@ -1,15 +1,20 @@
 // The page: the dive on a canvas, drawn by the engine in a worker.
 //
 // Without parameters it is the saver: the canvas fills the window at
-// device pixels, a tick every 5 s, with the settings (two schemes) kept in
-// localStorage, a full screen mode that a mouse press leaves, and the
-// picture saved as PNG.
+// device pixels, a tick every 5 s (none while the page is hidden), with the
+// settings (two schemes, and whether to keep the screen on) kept in
+// localStorage, full screen (screen.js), and the picture saved as PNG.
 //
 // With ?size=WxH&mandelbrot-color=M&background-color=B&ticks=N&time=T (any
 // of them) it is fixed: N ticks at once on a W x H canvas at the top left,
 // then documentElement.dataset.state = "done". The values are the
 // renderer's options with the renderer's ranges; a bad one shows its
-// reason in one line and draws nothing (state "error").
+// reason in one line and draws nothing (state "error"). A run that takes
+// more than a second shows its picture and "tick N of M" as it goes
+// (dataset.progress is N).
+//
+// Either way a service worker keeps the site for use without a network,
+// where the browser allows it (service_worker.js.in).
 'use strict';
 
 // The page's parameters, each the renderer's option of the same name.
@@ -22,11 +27,21 @@ const kStored = {mandelbrot: 'mandeldive.MandelbrotColor',
 const kCaptionColour = '#ffff00';
 const kCaptionFont = '12px Arial, "Liberation Sans", Helvetica, sans-serif';
 
+// A module that uses WebAssembly SIMD, which the engine needs.
+const kSimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0,
+                                   1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0,
+                                   253, 15, 253, 98, 11]);
+// Control characters would cut or split the words handed to the engine.
+const kControl = /[\u0000-\u001f\u007f]/;
+
 const canvas = document.getElementById('saver');
 const context = canvas.getContext('2d', {alpha: false});
-const worker = new Worker('saver_worker.js');
+let worker = null;
 let caption = '';
 let labels = null;
+// The schemes in use: read from storage once, then what the panel chose,
+// whether or not storage keeps it.
+let chosen = null;
 // What the worker posted since the last animation frame, in order: at most
 // one whole picture (a newer one replaces it), then the bands of columns
 // drawn after it. An animation frame is asked for only while something is
@@ -90,6 +105,13 @@ function showPending() {
   requestAnimationFrame(drawPending);
 }
 
+function showProgress(frame) {
+  const progress = document.getElementById('progress');
+  progress.hidden = frame.done;
+  progress.textContent = `tick ${frame.tick} of ${frame.ticks}`;
+  document.documentElement.dataset.progress = String(frame.tick);
+}
+
 function drawPending() {
   frameAsked = false;
   for (const message of pending) {
@@ -99,30 +121,38 @@ function drawPending() {
     }
     show(message);
     if (!document.body.classList.contains('live')) {
+      showProgress(message);
       if (message.done) setState('done');
     } else {
       document.documentElement.dataset.ticks = String(++shown);
+      // A new device size that no event reported starts the dive again
+      // here, a step later at the latest.
+      resized();
     }
   }
   pending = [];
 }
 
 // The fixed mode's words for the worker, or a one-line reason why not.
+// Each word ends with a line break, so an empty value is a word too.
 function fixedWords(params) {
   const words = [];
   for (const key of new Set(params.keys())) {
+    if (kControl.test(key)) {
+      return {error: 'a parameter\'s name holds a control character'};
+    }
     if (!kParameters.includes(key)) {
       return {error: `unknown parameter '${key}' (known: ${kParameters.join(', ')})`};
     }
     if (params.getAll(key).length > 1) {
       return {error: `parameter '${key}' is given more than once`};
     }
+    if (kControl.test(params.get(key))) {
+      return {error: `parameter '${key}' holds a control character`};
+    }
     words.push(`--${key}`, params.get(key));
   }
-  if (words.some((word) => word.includes('\n'))) {
-    return {error: 'a parameter holds a line break'};
-  }
-  return {words: words.join('\n')};
+  return {words: words.map((word) => `${word}\n`).join('')};
 }
 
 function storedScheme(key, count) {
@@ -146,12 +176,12 @@ function store(key, value) {
 }
 
 function schemes() {
-  return {mandelbrot: storedScheme('mandelbrot', labels.inside.length),
-          background: storedScheme('background', labels.escape.length)};
+  return {mandelbrot: chosen.mandelbrot, background: chosen.background};
 }
 
 function buildSettings() {
-  const chosen = schemes();
+  chosen = {mandelbrot: storedScheme('mandelbrot', labels.inside.length),
+            background: storedScheme('background', labels.escape.length)};
   const groups = [
     {key: 'mandelbrot', element: 'mandelbrot-group', names: labels.inside},
     {key: 'background', element: 'background-group', names: labels.escape},
@@ -166,6 +196,7 @@ function buildSettings() {
       input.value = String(index);
       input.checked = index === chosen[group.key];
       input.addEventListener('change', () => {
+        chosen[group.key] = index;
         store(group.key, index);
         worker.postMessage(Object.assign({type: 'schemes'}, schemes()));
       });
@@ -190,6 +221,18 @@ function deviceSize() {
           height: Math.max(1, Math.round(window.innerHeight * ratio))};
 }
 
+// A new size starts the dive again at it, from the full view, as the
+// saver does when its window changes size; a quarter second after the last
+// change, so that dragging a window's edge does not restart it at every
+// step. Nothing is restarted for the same size.
+let resizing = 0;
+function resized() {
+  const size = deviceSize();
+  if (size.width === liveSize.width && size.height === liveSize.height) return;
+  clearTimeout(resizing);
+  resizing = setTimeout(startLive, 250);
+}
+
 let liveSize = {width: 0, height: 0};
 let generation = 0;  // live starts; what an older one posts is dropped
 function startLive() {
@@ -206,17 +249,32 @@ function startLive() {
   worker.postMessage(Object.assign({type: 'live', generation}, size, schemes()));
 }
 
+// A change of the device pixel ratio (a zoom, or the window moved to a
+// screen of another scale) changes the device size without a resize
+// event: `onChange` runs then, and the watch goes on at the new ratio.
+function watchPixelRatio(onChange) {
+  const ratio = window.matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`);
+  ratio.addEventListener('change', () => {
+    onChange();
+    watchPixelRatio(onChange);
+  }, {once: true});
+}
+
+// Nobody sees a hidden page: its worker takes no steps until it shows
+// again, and then goes on with the dive where it was.
+function pauseWhileHidden() {
+  const tell = () => worker.postMessage({type: document.hidden ? 'pause' : 'resume'});
+  document.addEventListener('visibilitychange', tell);
+  if (document.hidden) tell();
+}
+
 function live() {
   document.body.classList.add('live');
   document.getElementById('toolbar').hidden = false;
   buildSettings();
-  document.getElementById('fullscreen-button').addEventListener('click', () => {
-    document.documentElement.requestFullscreen().catch(() => {});
-  });
-  // In full screen a mouse button ends it, as a click ends the saver.
-  document.addEventListener('mousedown', () => {
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-  });
+  watchFullScreen();
+  watchWakeLock();
+  pauseWhileHidden();
   document.getElementById('save-button').addEventListener('click', () => {
     canvas.toBlob((blob) => {
       if (blob === null) return;
@@ -227,18 +285,13 @@ function live() {
       setTimeout(() => URL.revokeObjectURL(link.href), 10000);
     }, 'image/png');
   });
-  // A new size starts the dive again at it, from the full view, as the
-  // saver does when its window changes size.
-  let resizing = 0;
-  window.addEventListener('resize', () => {
-    clearTimeout(resizing);
-    resizing = setTimeout(startLive, 250);
-  });
+  window.addEventListener('resize', resized);
+  watchPixelRatio(resized);
   setState('live');
   startLive();
 }
 
-worker.onmessage = (event) => {
+function onWorkerMessage(event) {
   const message = event.data;
   switch (message.type) {
     case 'labels': {
@@ -261,6 +314,9 @@ worker.onmessage = (event) => {
     case 'error':
       fail(message.message);
       break;
+    case 'failed':
+      failedToStart(message.reason);
+      break;
     case 'band':
       if (message.generation === generation) pending.push(message);
       showPending();
@@ -280,10 +336,48 @@ worker.onmessage = (event) => {
       showPending();
       break;
   }
-};
-worker.onerror = (event) => {
-  fail(`the engine did not start (${event.message || 'no WebAssembly SIMD?'})`);
-};
+}
 
-setState('loading');
-worker.postMessage({type: 'labels'});
+function failedToStart(reason) {
+  if (!WebAssembly.validate(kSimdProbe)) {
+    fail('the engine did not start: this browser has no WebAssembly SIMD');
+  } else {
+    fail(`the engine did not start (${String(reason).replace(/\s+/g, ' ')})`);
+  }
+}
+
+// The site offline, where the browser keeps it. A page that already had a
+// worker when it opened and now gets another was opened on an older build:
+// it reloads, at its start, onto the new one. Where storage is refused (a
+// private window) the registration fails and the page works online only.
+function keepOffline() {
+  if (!('serviceWorker' in navigator)) return;
+  const older = navigator.serviceWorker.controller !== null;
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (older) location.reload();
+  });
+  navigator.serviceWorker.register('service_worker.js').catch(() => {});
+}
+
+function start() {
+  if (location.protocol === 'file:') {
+    fail('a page opened from a file cannot start its engine; serve its folder ' +
+         '(python3 -m http.server there) and open http://localhost:8000/');
+    return;
+  }
+  if (typeof WebAssembly !== 'object') {
+    fail('the engine did not start: this browser has no WebAssembly');
+    return;
+  }
+  keepOffline();
+  setState('loading');
+  worker = new Worker('saver_worker.js');
+  worker.onmessage = onWorkerMessage;
+  worker.onerror = (event) => {
+    event.preventDefault();
+    failedToStart(event.message || 'its script did not load');
+  };
+  worker.postMessage({type: 'labels'});
+}
+
+start();

@@ -3,16 +3,23 @@
 // the newest on its next animation frame.
 //
 // In:  {type: 'labels'}
-//      {type: 'fixed', words}  the renderer's options, one word a line:
-//                              run all the ticks, then post the picture
+//      {type: 'fixed', words}  the renderer's options, each word ended by a
+//                              line break: run all the ticks, then post
+//                              the picture; a run that lasts posts it
+//                              about every second on the way too
 //      {type: 'live', width, height, mandelbrot, background, generation}
 //                              the saver: a tick soon, then one at the
 //                              engine's interval after the end of each
 //      {type: 'schemes', mandelbrot, background}  for the next render
+//      {type: 'pause'}, {type: 'resume'}  the page is hidden, or shows
+//                              again: no ticks meanwhile; the next one an
+//                              interval after the return
 // Out: {type: 'labels', inside, escape, caption}
+//      {type: 'failed', reason}  the engine did not start
 //      {type: 'error', message}
-//      {type: 'frame', width, height, pixels, captioned, tick, done}
-//                              pixels null: the picture is unchanged
+//      {type: 'frame', width, height, pixels, captioned, tick, ticks, done}
+//                              pixels null: the picture is unchanged;
+//                              ticks: a fixed run's count
 //      {type: 'band', x, width, height, pixels}  columns x.. of a live pass
 'use strict';
 
@@ -23,11 +30,20 @@ let ticks = 0;
 let size = {width: 0, height: 0};
 let captioned = false;
 let generation = 0;  // the page's count of live starts, echoed back
+let live = false;
+let paused = false;
+const kProgressMs = 1000;  // a fixed run's picture is posted this often
 
+// A module that fails to load or compile (missing, or an error page in its
+// place) aborts asynchronously, which no error event reports: the abort
+// is posted instead.
 self.Module = {
   onRuntimeInitialized() {
     engine = self.Module;
     for (const message of queued.splice(0)) handle(message);
+  },
+  onAbort(what) {
+    self.postMessage({type: 'failed', reason: String(what)});
   },
 };
 importScripts('mandeldive.js');
@@ -98,11 +114,18 @@ function restart(width, height) {
   captioned = false;
 }
 
+// The next live tick in `ms`, unless paused: resuming schedules it then.
+function schedule(ms) {
+  clearTimeout(timer);
+  timer = 0;
+  if (live && !paused) timer = setTimeout(liveTick, ms);
+}
+
 function liveTick() {
   // The engine draws the caption with no text of its own here, so a caption
   // tick leaves the pixels as they are.
   post({done: false}, tick() === 1);
-  timer = setTimeout(liveTick, engine._mandeldive_tick_ms(1));
+  schedule(engine._mandeldive_tick_ms(1));
 }
 
 function handle(message) {
@@ -118,19 +141,38 @@ function handle(message) {
         break;
       }
       const option = (i) => engine._mandeldive_option(i);
+      live = false;
       restart(option(0), option(1));
       engine._mandeldive_start_parsed();
       const count = option(2);
-      for (let i = 0; i < count; ++i) tick();
-      post({done: true});
+      let shown = performance.now();
+      for (let i = 0; i < count; ++i) {
+        tick();
+        if (i + 1 < count && performance.now() - shown >= kProgressMs) {
+          post({done: false, ticks: count});
+          shown = performance.now();
+        }
+      }
+      post({done: true, ticks: count});
       break;
     }
     case 'live':
+      live = true;
       restart(message.width, message.height);
       generation = message.generation;
       engine._mandeldive_start_live(message.width, message.height,
                                     message.mandelbrot, message.background);
-      timer = setTimeout(liveTick, engine._mandeldive_tick_ms(0));
+      schedule(engine._mandeldive_tick_ms(0));
+      break;
+    case 'pause':
+      paused = true;
+      clearTimeout(timer);
+      timer = 0;
+      break;
+    case 'resume':
+      if (!paused) break;
+      paused = false;
+      schedule(engine._mandeldive_tick_ms(ticks === 0 ? 0 : 1));
       break;
     case 'schemes':
       engine._mandeldive_set_schemes(message.mandelbrot, message.background);

@@ -38,7 +38,9 @@ WebSaver& Saver() {
   return saver;
 }
 
-// Splits words given one a line; an empty text is no words.
+// Splits words each ended by a line break, so "--ticks\n\n" is "--ticks"
+// and an empty value; a last word without one counts too. An empty text
+// is no words.
 std::vector<std::string> Lines(const char* text) {
   std::vector<std::string> words;
   std::string word;
@@ -96,7 +98,8 @@ void StartDive(std::int32_t width, std::int32_t height,
 
 extern "C" {
 
-// Reads the options, one word a line ("--size\n640x480\n--ticks\n23").
+// Reads the options, each word ended by a line break
+// ("--size\n640x480\n--ticks\n23\n").
 // 1 when they are good; 0 and a one-line reason in mandeldive_error when not.
 EMSCRIPTEN_KEEPALIVE int mandeldive_parse(const char* words) {
   using namespace mandeldive;
