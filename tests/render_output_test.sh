@@ -111,7 +111,7 @@ for signal in TERM INT; do
   temporary_there() { [ -n "$(find "$dir" -maxdepth 1 -name 'big.png.??????')" ]; }
   wait_until 20 temporary_there
   kill -"$signal" $pid
-  wait $pid
+  wait_for 30 $pid "the renderer"
   rc=$?
   want=$((128 + $(kill -l "$signal")))
   check "SIG$signal: status $want (was $rc)" test "$rc" -eq "$want"
