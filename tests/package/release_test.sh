@@ -35,7 +35,7 @@ fi
 package() {  # package LOG [VARIABLE=VALUE...]: scripts/package in the clone
   local log=$1
   shift
-  (umask 077 && cd "$clone" && env TZ=Pacific/Kiritimati LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 \
+  (umask 077 && cd "$clone" && env TZ=Pacific/Kiritimati LC_ALL=POSIX LANG=POSIX \
     "$@" bash scripts/package) >"$t/$log" 2>&1
 }
 started=$(date +%s)
