@@ -49,7 +49,8 @@ PY
 for signal in INT TERM; do
   bash scripts/run web >"$dir/web" 2>"$dir/web-err" &
   server=$!
-  check "bash scripts/run web prints the page's address" wait_until 300 has_url || break
+  check "bash scripts/run web prints the page's address" wait_until 300 has_url
+  has_url || break
   url=$(url_of)
   if [ "$signal" = INT ]; then
     check "the page answers" bash -c "$(declare -f fetch); url='$url' dir='$dir'

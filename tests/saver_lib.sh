@@ -17,7 +17,8 @@ start_helper() {
   window=""
   has_window_id() { grep -qx '[0-9][0-9]*' "$t/helper"; }
   check "the window helper prints its window id within $HELPER_SECONDS s" \
-    wait_until "$HELPER_SECONDS" has_window_id || return 1
+    wait_until "$HELPER_SECONDS" has_window_id
+  has_window_id || return 1
   window=$(cat "$t/helper")
 }
 
