@@ -9,7 +9,8 @@
 #    .scr, the installer and its uninstaller verify against the certificate
 #    and fail with one byte changed; two signed builds are identical; the
 #    signed installer passes the installer test under Wine; gpgv checks
-#    SHA256SUMS.asc and sha256sum -c passes. A missing file, a wrong key or
+#    SHA256SUMS.asc and sha256sum -c passes; a rebuild without the key that
+#    attaches the published signatures gives the signed files. A missing file, a wrong key or
 #    a failing signer is one line and exit 1, and dist/ is left as it was.
 set -u
 SOURCE=$(cd "$1" && pwd) RENDER=$2
@@ -92,6 +93,11 @@ check "two signed builds are identical" bash -c "cd '$clone/dist' && sha256sum -
 check "sha256sum -c SHA256SUMS passes in dist/" bash -c "cd '$clone/dist' && sha256sum -c --quiet SHA256SUMS"
 check "gpgv verifies SHA256SUMS.asc, and it holds SHA256SUMS" bash -c \
   "gpgv --keyring '$t/public.gpg' --output - '$clone/dist/SHA256SUMS.asc' 2>/dev/null | cmp -s - '$clone/dist/SHA256SUMS'"
+# A rebuild given the published signatures and no key is the signed release.
+package attached.log MANDELDIVE_SIGNATURES="$t/signed1"
+check "a rebuild that attaches the published signatures is the signed release" \
+  cmp -s "$clone/dist/SHA256SUMS" "$t/signed1/SHA256SUMS"
+check "and its files are those SHA256SUMS lists" bash -c "cd '$clone/dist' && sha256sum -c --quiet SHA256SUMS"
 check "the .deb files are the unsigned ones" test "$(grep 'deb$' "$clone/dist/SHA256SUMS")" = "$(grep 'deb$' <<<"$unsigned_sums")"
 
 version=$(cat "$clone/build/release/version.txt")
