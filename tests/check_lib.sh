@@ -31,6 +31,23 @@ wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.1 s
   "$@"
 }
 
+# wait_for SECONDS PID WHAT: waits for PID, a child of this shell, to end
+# and returns its exit code. One still running after SECONDS is killed, a
+# line says so, and the code is 124: no test waits on a process unbounded.
+wait_for() {
+  local deadline=$(($(date +%s%N) + $1 * 1000000000))
+  while kill -0 "$2" 2>/dev/null; do
+    if [ "$(date +%s%N)" -ge "$deadline" ]; then
+      echo "$3 (pid $2) did not end within $1 s; killed"
+      kill -KILL "$2" 2>/dev/null
+      wait "$2" 2>/dev/null
+      return 124
+    fi
+    sleep 0.05
+  done
+  wait "$2" 2>/dev/null
+}
+
 same_picture() {  # same_picture A B: the same size and every pixel equal
   local differing
   [ "$(identify -format '%wx%h' "$1")" = "$(identify -format '%wx%h' "$2")" ] &&

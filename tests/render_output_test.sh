@@ -115,6 +115,8 @@ for signal in TERM INT; do
   temporary_there() { [ -n "$(find "$dir" -maxdepth 1 -name 'big.png.??????')" ]; }
   wait_until 20 temporary_there
   kill -"$signal" $pid
+  ended() { ! kill -0 $pid 2>/dev/null; }
+  wait_until 30 ended || { echo "the renderer did not end within 30 s; killed"; kill -KILL $pid; }
   wait $pid
   rc=$?
   want=$((128 + $(kill -l "$signal")))

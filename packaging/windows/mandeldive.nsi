@@ -11,6 +11,13 @@
 
 Unicode true
 SetCompressor /SOLID lzma
+; No file times stored: the same files give the same installer, byte for byte.
+SetDateSave off
+; -DSIGN=COMMAND (scripts/package, given a certificate): COMMAND FILE signs
+; the uninstaller in place before it goes into the installer.
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include LogicLib.nsh

@@ -51,7 +51,7 @@ saver_ends_within() {  # saver_ends_within SECONDS: sets SAVER_RC when it ends
 }
 
 stop_saver() {
-  [ -n "$SAVER_PID" ] && { kill "$SAVER_PID" 2>/dev/null; wait "$SAVER_PID" 2>/dev/null; }
+  [ -n "$SAVER_PID" ] && { kill "$SAVER_PID" 2>/dev/null; wait_for 30 "$SAVER_PID" "the saver"; }
   wineserver -k >/dev/null 2>&1
   timeout 20 wineserver -w >/dev/null 2>&1
   SAVER_PID=""

@@ -16,7 +16,7 @@ check "the preview keeps running" sleep_while_running
 touch "$t/destroy"
 helper_gone() { ! kill -0 "$helper" 2>/dev/null; }
 check "destroying the host window ends the saver" wait_until 30 helper_gone
-wait "$helper"
+wait_for 30 "$helper" "the preview host"
 rc=$?
 report=$(tr -d '\r' <"$t/helper.out")
 echo "$report"
@@ -30,7 +30,7 @@ stop_saver
 wine "$HELPER" preview "$SCR" after:40 1920 1080 >"$t/busy.out" 2>&1 &
 helper=$!
 check "a host destroyed mid-render ends the saver" wait_until 60 helper_gone
-wait "$helper"
+wait_for 30 "$helper" "the preview host"
 rc=$?
 tr -d '\r' <"$t/busy.out"
 check "mid-render: exit code 0" equals "$rc" 0

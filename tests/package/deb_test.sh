@@ -102,6 +102,6 @@ pid=$!
 check "the packaged hack's -root picture equals the packaged renderer's" \
   wait_until 30 screen_shows "$t/expected.png"
 kill -TERM "$pid" 2>/dev/null
-wait "$pid"
+wait_for 30 "$pid" "the packaged hack"
 check "the hack ends with 0 on TERM" test $? = 0
 checks_summary

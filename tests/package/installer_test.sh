@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# installer_test.sh SETUP RENDER VERSION BITS: the Windows installer in a
+# installer_test.sh SETUP RENDER VERSION BITS [CA]: the Windows installer in a
 # fresh Wine prefix of its own, 64-bit or (BITS 32) WINEARCH=win32, on a
 # virtual X display of its own. Silent install, the installed saver's
 # picture, refusals while the saver runs, a second install over the first,
 # silent uninstall, and an uninstall that leaves another saver chosen.
+# Given CA, a certificate, the saver and the uninstaller it installs must
+# carry valid Authenticode signatures that chain to it.
 set -u
-SETUP=$1 RENDER=$2 VERSION=$3 BITS=$4
+SETUP=$1 RENDER=$2 VERSION=$3 BITS=$4 CA=${5:-}
 [ -f "$SETUP" ] || { echo "no installer at $SETUP: run scripts/package first"; exit 1; }
 # Programs that see the system as Windows itself does: on 64-bit, the
 # 64-bit loader, for which system32 and the registry are the 64-bit ones
@@ -71,6 +73,11 @@ check "UninstallString" equals "$(value "$UNINSTALL_KEY" UninstallString)" \
 check "QuietUninstallString" equals "$(value "$UNINSTALL_KEY" QuietUninstallString)" \
   '"C:\Program Files\mandeldive\uninstall.exe" /S'
 check "the uninstaller is where they say" test -f "$install_dir/uninstall.exe"
+if [ -n "$CA" ]; then
+  signed() { osslsigncode verify -CAfile "$CA" -in "$1" >"$t/verify.log" 2>&1; }
+  check "the installed saver is signed" signed "$saver_file"
+  check "the installed uninstaller is signed" signed "$install_dir/uninstall.exe"
+fi
 
 # The installed saver, with the user's schemes, draws the renderer's picture.
 reg_set MandelbrotColor 7

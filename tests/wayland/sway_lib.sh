@@ -57,8 +57,13 @@ spawn() {
   rm -f "$SWAY_TMP/out/$name.pid"
   as_user sh -c 'echo $$ >"$0"; exec "$@"' "$SWAY_TMP/out/$name.pid" "$@" &
 }
-pid_of() {
-  wait_until 10 test -s "$SWAY_TMP/out/$1.pid" && cat "$SWAY_TMP/out/$1.pid"
+pid_of() {  # pid_of NAME: the pid spawn wrote; a line says so if none came
+  local file=$SWAY_TMP/out/$1.pid
+  if ! wait_until 30 grep -qx '[0-9][0-9]*' "$file" 2>/dev/null; then
+    echo "$1 wrote no pid within 30 s" >&2
+    return 1
+  fi
+  cat "$file"
 }
 
 # start_sway OUTPUTS [CONFIG LINES...]: sway headless with OUTPUTS outputs

@@ -41,7 +41,7 @@ while read -r fault when size delay expected; do
   esac
   check "compositor $fault $when: the saver ends within 1 s" \
     gone_within 1 "$(pid_of saver)"
-  wait "$waiter"
+  wait_for 30 "$waiter" "the saver"
   rc=$?
   check "compositor $fault $when: exit code $expected (was $rc)" test "$rc" = "$expected"
   if [ "$fault" = killed ]; then
@@ -70,7 +70,7 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
     grep -qx "mandeldive: not enough memory for a 3840x2160 picture" "$t/err"
   check "and the saver runs on" kill -0 "$(pid_of saver)"
   kill -TERM "$(pid_of saver)"
-  wait "$waiter"
+  wait_for 30 "$waiter" "the saver"
   stop_sway
 fi
 

@@ -58,7 +58,7 @@ click_ends_it() {
   gone_within 1 "$(pid_of saver)"
 }
 check "a button on the second output ends it" wait_until 10 click_ends_it
-wait "$waiter"
+wait_for 30 "$waiter" "the saver"
 rc=$?
 check "with exit code 0 (got $rc)" test "$rc" = 0
 check "and nothing on stderr" test ! -s "$t/saver.err"

@@ -19,7 +19,7 @@ waiter=$!
 # The first cycle (23 steps) is over well within a second.
 sleep 1
 soak_watch "$(pid_of saver)"
-wait "$waiter"
+wait_for 30 "$waiter" "the saver"
 rc=$?
 check "it ran all its steps and ended with 0 (was $rc)" test "$rc" -eq 0
 soak_checks "$TICKS"

@@ -4,6 +4,8 @@
 set -u
 SAVER=$1 RENDER=$2 W=$3 H=$4
 shift 4
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "$0")/../check_lib.sh"
 t=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-root.XXXXXX")
 trap 'kill $pid 2>/dev/null; rm -rf "$t"' EXIT
 "$RENDER" --size "${W}x$H" "$@" -o "$t/expected.png" >/dev/null
@@ -12,7 +14,7 @@ pid=$!
 for _ in $(seq 300); do   # up to 30 s
   xwd -root -silent | convert xwd:- "$t/shot.png"
   if cmp -s <(convert "$t/shot.png" -depth 8 rgb:-) <(convert "$t/expected.png" -depth 8 rgb:-); then
-    kill -TERM $pid; wait $pid; rc=$?
+    kill -TERM $pid; wait_for 10 $pid "the saver"; rc=$?
     echo "root picture at ${W}x$H equals the renderer's; exit $rc"
     [ $rc -eq 0 ] && { echo "1 passed, 0 failed"; exit 0; }
     echo "0 passed, 1 failed"; exit 1
