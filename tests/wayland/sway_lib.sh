@@ -66,6 +66,20 @@ pid_of() {  # pid_of NAME: the pid spawn wrote; a line says so if none came
   cat "$file"
 }
 
+# session_kill SIGNAL NAME...: the processes named NAME that run in this
+# test's session (their XDG_RUNTIME_DIR is ours), and none of another
+# test's that runs as the same user at the same time.
+session_kill() {
+  local sig=$1 p names
+  shift
+  names=$(IFS='|' && echo "$*")
+  for p in $(pgrep -x "$names"); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null |
+      grep -qxF "XDG_RUNTIME_DIR=$SWAY_TMP/run" && kill "-$sig" "$p" 2>/dev/null
+  done
+  true
+}
+
 # start_sway OUTPUTS [CONFIG LINES...]: sway headless with OUTPUTS outputs
 # (HEADLESS-1 ...), rendering with pixman, without input devices; waits,
 # bounded, until it answers on its IPC socket.

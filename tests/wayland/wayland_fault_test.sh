@@ -12,7 +12,7 @@ here=$(dirname "$0")
 # shellcheck source=tests/wayland/sway_lib.sh
 . "$here/sway_lib.sh"
 sway_scratch "$SAVER"
-trap 'pkill -KILL -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
+trap 'session_kill KILL mandeldive; sway_cleanup' EXIT
 t=$SWAY_TMP
 shows_something() {  # the saver's surface is up: no longer sway's grey
   rm -f "$t/out/up.png"

@@ -11,7 +11,7 @@ here=$(dirname "$0")
 # shellcheck source=tests/wayland/sway_lib.sh
 . "$here/sway_lib.sh"
 sway_scratch "$SAVER" "$POINTER"
-trap 'pkill -u "$SWAY_USER" -x swayidle; pkill -KILL -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
+trap 'session_kill TERM swayidle; session_kill KILL mandeldive; sway_cleanup' EXIT
 t=$SWAY_TMP
 recipe=$(grep -m1 "^swayidle .*'mandeldive --wayland'" "$README")
 check "the README has the recipe ($recipe)" test -n "$recipe"

@@ -12,7 +12,7 @@ here=$(dirname "$0")
 # shellcheck source=tests/wayland/sway_lib.sh
 . "$here/sway_lib.sh"
 sway_scratch "$SAVER"
-trap 'pkill -KILL -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
+trap 'session_kill KILL mandeldive; sway_cleanup' EXIT
 start_sway 1 "output HEADLESS-1 resolution 640x480" || exit 1
 spawn saver mandeldive --wayland --delay 0 --ticks "$TICKS" 2>"$SWAY_TMP/err"
 waiter=$!
