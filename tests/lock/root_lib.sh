@@ -1,0 +1,84 @@
+# The helpers of the locker's tests: the Debian 13 root (debian13_root.sh)
+# entered in a mount and PID namespace of the test's own, a test user with
+# a known password in it, and sway_lib.sh's headless sway run as that user
+# inside it. Source it after check_lib.sh and sway_lib.sh, and call
+# root_enter "$@" first.
+#
+# The root's files are the cached root under an overlay whose writes go to
+# a tmpfs: each test has a root of its own, and nothing it does reaches the
+# cache or another test. /proc, /sys, /dev and /dev/pts are bound in, /tmp
+# and /dev/shm are fresh tmpfs (without /dev/shm nothing in the root can
+# make a buffer). The namespaces end with the test: every mount is undone
+# and every process of the test is killed, whatever state it ends in.
+ROOT_USER=diver
+ROOT_UID=4242
+ROOT_PASSWORD='Dive deep-42!'
+ROOT=""
+
+# root_enter "$@": the test itself again, in namespaces of its own (pid 1
+# of its PID namespace), with the root mounted at $ROOT; or, not run as
+# root, a line that says why it is skipped and exit 77 (ctest's skip).
+root_enter() {
+  if [ "$(id -u)" != 0 ]; then
+    echo "skipped: the Debian 13 root needs root, to build with mmdebstrap and to mount (CI runs as root)"
+    exit 77
+  fi
+  if [ -z "${MANDELDIVE_IN_ROOT:-}" ]; then
+    exec unshare --mount --propagation private --pid --fork --kill-child --mount-proc \
+      env MANDELDIVE_IN_ROOT=1 bash "$0" "$@"
+  fi
+  local here base
+  here=$(dirname "${BASH_SOURCE[0]}")
+  base=$("$here/debian13_root.sh") || { echo "no Debian 13 root"; exit 1; }
+  ROOT_TOP=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-root.XXXXXX")
+  mount -t tmpfs -o mode=0755 tmpfs "$ROOT_TOP"
+  mkdir "$ROOT_TOP/upper" "$ROOT_TOP/work" "$ROOT_TOP/root"
+  ROOT=$ROOT_TOP/root
+  mount -t overlay overlay \
+    -o "lowerdir=$base,upperdir=$ROOT_TOP/upper,workdir=$ROOT_TOP/work" "$ROOT"
+  mount --bind /proc "$ROOT/proc"
+  mount --bind /sys "$ROOT/sys"
+  mount --bind /dev "$ROOT/dev"
+  mount --bind /dev/pts "$ROOT/dev/pts"
+  mount -t tmpfs -o mode=1777 tmpfs "$ROOT/tmp"
+  mount -t tmpfs -o mode=1777 tmpfs "$ROOT/dev/shm"
+  chroot "$ROOT" useradd -m -u "$ROOT_UID" -s /bin/sh "$ROOT_USER"
+  echo "$ROOT_USER:$ROOT_PASSWORD" | chroot "$ROOT" chpasswd
+  # The locker's PAM service, as the package installs it.
+  local pam=$here/../../packaging/linux/pam.d/mandeldive
+  [ -f "$pam" ] && cp "$pam" "$ROOT/etc/pam.d/mandeldive"
+  return 0
+}
+
+# root_scratch PROGRAM...: sway_scratch's folder, seen inside the root at
+# the same path, the user the root's; the programs' sanitizer runtimes
+# (the build machine's, as the compiler that built them wants) put where
+# the root's loader finds them. Fails, saying what, when a program would
+# miss a library in the root.
+root_scratch() {
+  sway_scratch "$@"
+  mkdir -p "$ROOT$SWAY_TMP"
+  mount --bind "$SWAY_TMP" "$ROOT$SWAY_TMP"
+  SWAY_USER=$ROOT_USER SWAY_ROOT=$ROOT
+  chown "$ROOT_UID" "$SWAY_TMP/run"
+  local program lib missing
+  for program in "$@"; do
+    for lib in $(ldd "$program" | awk '/lib(asan|ubsan|lsan)\.so/ { print $3 }'); do
+      cp -L "$lib" "$ROOT/usr/local/lib/"
+    done
+  done
+  chroot "$ROOT" ldconfig
+  for program in "$@"; do
+    missing=$(chroot "$ROOT" ldd "$SWAY_BIN/$(basename "$program")" | grep 'not found')
+    [ -z "$missing" ] || { echo "the root lacks, for $program: $missing"; return 1; }
+  done
+}
+
+# root_cleanup: sway and the scratch folder; the namespaces take the rest.
+root_cleanup() {
+  sway_cleanup
+  if [ -n "${ROOT_TOP:-}" ]; then
+    umount -R -l "$ROOT_TOP" 2>/dev/null
+    rmdir "$ROOT_TOP/" 2>/dev/null || true
+  fi
+}
