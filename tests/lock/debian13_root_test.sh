@@ -3,7 +3,8 @@
 # root: sway 1.10 starts headless as the test user and advertises
 # ext_session_lock_manager_v1; grim takes a screenshot of each output at its
 # size; wtype's keys reach the compositor; PAM's pam_unix, through the
-# setgid unix_chkpwd, takes the user's password and refuses another.
+# setgid unix_chkpwd, takes the user's password and refuses another. The
+# desktop has a colour of its own, which no lock screen has.
 set -u
 here=$(dirname "$0")
 # shellcheck source=tests/check_lib.sh
@@ -20,7 +21,7 @@ t=$SWAY_TMP
 start_sway 2 \
   "output HEADLESS-1 resolution 640x480 position 0 0" \
   "output HEADLESS-2 resolution 800x600 position 640 0 scale 2" \
-  "bindsym F12 exec touch $t/out/typed" || exit 1
+  "bindsym F12 exec touch $t/out/typed" "$DESKTOP_CONFIG" || exit 1
 version=$(as_user swaymsg -r -t get_version | sed -n 's/.*"human_readable": "\(.*\)".*/\1/p')
 echo "sway $version"
 check "sway 1.10 runs headless in the root as $ROOT_USER" \
@@ -36,6 +37,7 @@ shot_size() {
 }
 check "grim takes HEADLESS-1 at 640x480" shot_size HEADLESS-1 640x480
 check "and HEADLESS-2 at 800x600, its device size at scale 2" shot_size HEADLESS-2 800x600
+check "the desktop is swaybg's #$DESKTOP" wait_until 10 output_is HEADLESS-1 "$DESKTOP"
 
 as_user wtype -k Escape -s 300 -k F12
 check "wtype's F12 reaches sway's binding" wait_until 10 test -e "$t/out/typed"

@@ -14,6 +14,10 @@ ROOT_USER=diver
 ROOT_UID=4242
 ROOT_PASSWORD='Dive deep-42!'
 ROOT=""
+# The desktop's colour (swaybg's), and sway's over a session whose locker
+# has gone: neither is a dive.
+DESKTOP=204080 ABANDONED=FF0000
+DESKTOP_CONFIG="output * bg #$DESKTOP solid_color"
 
 # root_enter "$@": the test itself again, in namespaces of its own (pid 1
 # of its PID namespace), with the root mounted at $ROOT; or, not run as
@@ -81,4 +85,11 @@ root_cleanup() {
     umount -R -l "$ROOT_TOP" 2>/dev/null
     rmdir "$ROOT_TOP/" 2>/dev/null || true
   fi
+}
+
+# output_is OUTPUT RRGGBB: a screenshot of OUTPUT is that one colour.
+output_is() {
+  rm -f "$SWAY_TMP/out/shot.png"
+  as_user grim -o "$1" "$SWAY_TMP/out/shot.png" 2>/dev/null &&
+    [ "$(identify -format '%k %[hex:p{0,0}]' "$SWAY_TMP/out/shot.png")" = "1 $2" ]
 }
