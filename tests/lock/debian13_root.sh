@@ -15,12 +15,12 @@ cache=${MANDELDIVE_ROOT_CACHE:-/var/cache/mandeldive-tests}
 suite=trixie
 # sway, swayidle, grim and wtype: the compositor, the idle daemon, the
 # screenshots and the keyboard; swaybg, a desktop of a colour that no lock
-# screen has. login and passwd: PAM's common-auth with
-# pam_unix and its setgid unix_chkpwd, useradd and chpasswd. pamtester and
-# wayland-utils (wayland-info): the runner's own checks. Then what
-# `mandeldive` links, and the caption's font.
+# screen has; procps, the README's pkill. login and passwd: PAM's
+# common-auth with pam_unix and its setgid unix_chkpwd, useradd and
+# chpasswd. pamtester and wayland-utils (wayland-info): the runner's own
+# checks. Then what `mandeldive` links, and the caption's font.
 packages=(
-  sway swayidle swaybg grim wtype login passwd pamtester wayland-utils
+  sway swayidle swaybg grim wtype procps login passwd pamtester wayland-utils
   libwayland-client0 libxkbcommon0 libpam0g libx11-6 libfreetype6 libfontconfig1
   libstdc++6 libgcc-s1 fonts-liberation
 )
