@@ -69,7 +69,7 @@ const zwlr_layer_surface_v1_listener OutputDive::kLayerListener = {
 const xdg_surface_listener OutputDive::kXdgSurfaceListener = {
     [](void* self, xdg_surface*, std::uint32_t serial) {
       auto* dive = static_cast<OutputDive*>(self);
-      dive->Configured(serial, dive->surfaceWidth_, dive->surfaceHeight_);
+      dive->Configured(serial, dive->toplevelWidth_, dive->toplevelHeight_);
     },
 };
 
@@ -80,8 +80,8 @@ const xdg_toplevel_listener OutputDive::kToplevelListener = {
        wl_array*) {
       auto* dive = static_cast<OutputDive*>(self);
       const std::int32_t scale = std::max(dive->outputScale_, 1);
-      dive->surfaceWidth_ = width > 0 ? width : dive->modeWidth_ / scale;
-      dive->surfaceHeight_ = height > 0 ? height : dive->modeHeight_ / scale;
+      dive->toplevelWidth_ = width > 0 ? width : dive->modeWidth_ / scale;
+      dive->toplevelHeight_ = height > 0 ? height : dive->modeHeight_ / scale;
     },
     // close: the user closed the window, which ends the program
     [](void* self, xdg_toplevel*) {
@@ -96,7 +96,7 @@ const wp_fractional_scale_v1_listener OutputDive::kFractionalListener = {
       auto* dive = static_cast<OutputDive*>(self);
       if (scale == dive->scale120_) return;
       dive->scale120_ = scale;
-      if (dive->configured_) dive->configurePending_ = true;
+      if (dive->configured_) dive->resizePending_ = true;
     },
 };
 
@@ -138,8 +138,10 @@ void OutputDive::OnOutputDone() {
     MakeSurface();
     return;
   }
-  // A new integer scale changes the picture's size in device pixels.
-  if (configured_ && viewport_ == nullptr) configurePending_ = true;
+  // A new integer scale changes the picture's size in device pixels; a
+  // move or another output's change leaves it as it is. Either way no
+  // configure comes with it, so nothing is acked.
+  if (configured_) resizePending_ = true;
 }
 
 void OutputDive::MakeSurface() {
@@ -186,7 +188,14 @@ void OutputDive::Configured(std::uint32_t serial, std::int32_t width,
   surfaceWidth_ = width;
   surfaceHeight_ = height;
   configured_ = true;
-  configurePending_ = true;
+  ackPending_ = true;
+}
+
+void OutputDive::AckConfigure() {
+  if (layer_ != nullptr)
+    zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
+  else
+    xdg_surface_ack_configure(xdgSurface_, configureSerial_);
 }
 
 void OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
@@ -203,20 +212,24 @@ void OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
 }
 
 void OutputDive::ApplyConfigure(Clock::time_point now) {
-  if (!configurePending_ || gone_) return;
-  configurePending_ = false;
+  if (!changePending() || gone_) return;
+  const bool ack = ackPending_;
+  ackPending_ = false;
+  resizePending_ = false;
   if (surfaceWidth_ <= 0 || surfaceHeight_ <= 0) {
     // Nothing sensible to draw yet; a later configure will say.
-    if (layer_ != nullptr)
-      zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
-    else
-      xdg_surface_ack_configure(xdgSurface_, configureSerial_);
+    if (ack) AckConfigure();
     return;
   }
   std::int32_t width = 0, height = 0;
   DeviceSize(&width, &height);
-  if (picture_ == nullptr || picture_->width() != width ||
-      picture_->height() != height) {
+  const bool fractional = viewport_ != nullptr && scale120_ != 0;
+  const bool resized = picture_ == nullptr || picture_->width() != width ||
+                       picture_->height() != height;
+  // An output moved, or a neighbour changed: the surface is as it was.
+  if (!ack && !resized && shownScale_ == (fractional ? 0 : outputScale_))
+    return;
+  if (resized) {
     std::unique_ptr<ShmBuffer> fresh[2];
     for (auto& b : fresh) {
       b = ShmBuffer::Create(wl_->shm, width, height, &problem_);
@@ -255,7 +268,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
       frame_ = nullptr;
     }
   }
-  if (viewport_ != nullptr && scale120_ != 0) {
+  if (fractional) {
     wl_surface_set_buffer_scale(surface_, 1);
     wp_viewport_set_destination(viewport_, surfaceWidth_, surfaceHeight_);
     shownScale_ = 0;
@@ -268,10 +281,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
   wl_region_add(opaque, 0, 0, surfaceWidth_, surfaceHeight_);
   wl_surface_set_opaque_region(surface_, opaque);
   wl_region_destroy(opaque);
-  if (layer_ != nullptr)
-    zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
-  else
-    xdg_surface_ack_configure(xdgSurface_, configureSerial_);
+  if (ack) AckConfigure();
   damage_ = {0, 0, width, height};
   MarkDirty(damage_);
   // Shown at once: the configure's answer is a buffer of the new size.
@@ -279,7 +289,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
 }
 
 bool OutputDive::Due(Clock::time_point now) const {
-  return ticking() && !configurePending_ && !DoneTicking() && now >= nextTick_;
+  return ticking() && !changePending() && !DoneTicking() && now >= nextTick_;
 }
 
 bool OutputDive::DoneTicking() const {
@@ -350,7 +360,7 @@ void OutputDive::CopyInto(ShmBuffer& b) const {
 }
 
 void OutputDive::Present() {
-  if (gone_ || picture_ == nullptr || configurePending_ || frame_ != nullptr ||
+  if (gone_ || picture_ == nullptr || changePending() || frame_ != nullptr ||
       Empty(damage_)) {
     return;
   }

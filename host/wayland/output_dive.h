@@ -69,6 +69,9 @@ class OutputDive {
   void MakeSurface();
   void Configured(std::uint32_t serial, std::int32_t width,
                   std::int32_t height);
+  void AckConfigure();
+  // A configure or a new size is yet to be put into effect.
+  bool changePending() const { return ackPending_ || resizePending_; }
   void MarkDirty(const Rect& changed);
   void CopyInto(ShmBuffer& b) const;
   // The picture's size in device pixels for the surface's size and scale.
@@ -92,12 +95,17 @@ class OutputDive {
   wp_fractional_scale_v1* fractional_ = nullptr;
   std::uint32_t scale120_ = 0;  // the preferred fractional scale, or 0
 
-  // The last configure, in surface coordinates, and whether it (or a new
-  // scale) is yet to be put into effect.
+  // The last configure, in surface coordinates. Its serial is acked once,
+  // when it is put into effect (ackPending_); a new scale or an output's
+  // other changes bring no configure, only a look at the device size
+  // (resizePending_). Acking a serial twice is a protocol error.
   std::int32_t surfaceWidth_ = 0, surfaceHeight_ = 0;
+  // An xdg toplevel's size, until the xdg_surface configure that applies it.
+  std::int32_t toplevelWidth_ = 0, toplevelHeight_ = 0;
   std::uint32_t configureSerial_ = 0;
   bool configured_ = false;
-  bool configurePending_ = false;
+  bool ackPending_ = false;
+  bool resizePending_ = false;
   // What the surface shows now: its buffer scale, or 0 with a viewport.
   std::int32_t shownScale_ = -1;
 

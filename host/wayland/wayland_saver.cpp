@@ -219,15 +219,19 @@ void Saver::OnGlobalRemove(std::uint32_t name) {
 
 void Saver::Lost() {
   const int error = wl_display_get_error(wl_.display);
-  std::uint32_t code = 0;
-  const wl_interface* interface = nullptr;
   if (error == EPROTO) {
-    wl_display_get_protocol_error(wl_.display, &interface, &code);
+    // The code is what the call returns; the last argument is the id of
+    // the object the error is about.
+    std::uint32_t id = 0;
+    const wl_interface* interface = nullptr;
+    const std::uint32_t code =
+        wl_display_get_protocol_error(wl_.display, &interface, &id);
     std::fprintf(stderr,
                  "mandeldive: the Wayland display '%s' ended the connection: "
-                 "error %u on %s\n",
+                 "protocol error %u on %s@%u\n",
                  DisplayName(), code,
-                 interface != nullptr ? interface->name : "an unknown object");
+                 interface != nullptr ? interface->name : "an unknown object",
+                 id);
   } else {
     std::fprintf(stderr,
                  "mandeldive: lost the connection to the Wayland display "
@@ -336,6 +340,15 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
                                   return d->gone();
                                 }),
                  dives_.end());
+    // With --ticks the run ends one delay after the last step; with no
+    // output left to step on it would never end.
+    if (wl_.settings.ticks >= 0 && dives_.empty()) {
+      std::fprintf(stderr,
+                   "mandeldive: no output of the Wayland display '%s' can be "
+                   "drawn on\n",
+                   DisplayName());
+      return kExitFailed;
+    }
     if (Finished()) break;
     // By index: a pass lets events in, and an output announced then joins
     // the list while we walk it.

@@ -3,7 +3,7 @@
 # under it, each case on a headless sway of its own: the compositor killed
 # or stopped while the saver draws and while it waits for its next step,
 # an output too large for the memory the saver may have, and no compositor
-# at all.
+# at all. With --ticks and no output that can be drawn on, it ends with 1.
 set -u
 SAVER=$1 RENDER=$2
 here=$(dirname "$0")
@@ -71,6 +71,21 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
   check "and the saver runs on" kill -0 "$(pid_of saver)"
   kill -TERM "$(pid_of saver)"
   wait "$waiter"
+  stop_sway
+
+  # --ticks ends the run one delay after the last step; with nothing to
+  # step on, it ends at once, with 1 and a line.
+  start_sway 1 "output HEADLESS-1 resolution 3840x2160" || exit 1
+  spawn saver sh -c 'ulimit -v 60000; exec mandeldive --wayland --ticks 2 --delay 0' 2>"$t/err"
+  waiter=$!
+  check "--ticks and no output to draw on: it ends within 10 s" \
+    gone_within 10 "$(pid_of saver)"
+  kill -KILL "$(pid_of saver)" 2>/dev/null
+  wait "$waiter"
+  rc=$?
+  check "--ticks and no output to draw on: exit code 1 (was $rc)" test "$rc" = 1
+  check "--ticks and no output to draw on: a line says so ($(tail -n1 "$t/err"))" \
+    grep -qx "mandeldive: no output of the Wayland display 'wayland-1' can be drawn on" "$t/err"
   stop_sway
 fi
 
