@@ -2,9 +2,10 @@
 # debian13_root_test.sh: what the locker's tests stand on, in the Debian 13
 # root: sway 1.10 starts headless as the test user and advertises
 # ext_session_lock_manager_v1; grim takes a screenshot of each output at its
-# size; wtype's keys reach the compositor; PAM's pam_unix, through the
-# setgid unix_chkpwd, takes the user's password and refuses another. The
-# desktop has a colour of its own, which no lock screen has.
+# size; wtype's keys reach the compositor; PAM's pam_unix in the locker's
+# service, through the setgid unix_chkpwd, takes the user's password and
+# refuses another. The desktop has a colour of its own, which no lock
+# screen has.
 set -u
 here=$(dirname "$0")
 # shellcheck source=tests/check_lib.sh
@@ -42,8 +43,9 @@ check "the desktop is swaybg's #$DESKTOP" wait_until 10 output_is HEADLESS-1 "$D
 as_user wtype -k Escape -s 300 -k F12
 check "wtype's F12 reaches sway's binding" wait_until 10 test -e "$t/out/typed"
 
-pam() { printf '%s\n' "$1" | as_user pamtester login "$ROOT_USER" authenticate >/dev/null 2>&1; }
-check "PAM (login's stack, pam_unix) takes $ROOT_USER's password" pam "$ROOT_PASSWORD"
+pam() { printf '%s\n' "$1" | as_user pamtester mandeldive "$ROOT_USER" authenticate >/dev/null 2>&1; }
+check "PAM (the locker's service as the package installs it: pam_unix) takes $ROOT_USER's password" \
+  pam "$ROOT_PASSWORD"
 check "and refuses another" eval '! pam "not-$ROOT_PASSWORD"'
 check "pam_unix checks it through the setgid unix_chkpwd" \
   eval '[ "$(stat -c %A:%G "$ROOT/usr/sbin/unix_chkpwd")" = "-rwxr-sr-x:shadow" ]'

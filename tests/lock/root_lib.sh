@@ -93,3 +93,54 @@ output_is() {
   as_user grim -o "$1" "$SWAY_TMP/out/shot.png" 2>/dev/null &&
     [ "$(identify -format '%k %[hex:p{0,0}]' "$SWAY_TMP/out/shot.png")" = "1 $2" ]
 }
+
+# type_password WORDS: typed at the seat by a new virtual keyboard, then
+# Return. The leading key and pause keep the first letters from racing
+# wtype's keymap; Escape clears whatever was typed before.
+type_password() { as_user wtype -k Escape -s 300 "$1" -k Return; }
+
+# seat_keyboardless: the seat has no keyboard now (capability bit 2): what
+# every wtype run that has ended leaves on a headless seat.
+seat_keyboardless() {
+  local caps
+  caps=$(as_user swaymsg -r -t get_seats | sed -n 's/.*"capabilities": \([0-9]*\).*/\1/p')
+  [ -n "$caps" ] && [ $((caps & 2)) = 0 ]
+}
+
+# output_overlaid OUTPUT EXPECTED: a screenshot of OUTPUT is EXPECTED but
+# for a part of it (some pixels, under a quarter): something drawn over it.
+output_overlaid() {
+  local f=$SWAY_TMP/out/shot.png differing
+  rm -f "$f"
+  as_user grim -o "$1" "$f" 2>/dev/null || return 1
+  differing=$(compare -metric AE "$f" "$2" null: 2>&1)
+  [[ "$differing" =~ ^[0-9]+$ ]] && [ "$differing" -gt 0 ] &&
+    [ "$differing" -lt $(($(identify -format '%w*%h' "$f") / 4)) ]
+}
+
+# secret_in_processes PID...: the password (or a string holding it) is in
+# the argv or environment of one of PIDS.
+secret_in_processes() {
+  local p
+  for p in "$@"; do
+    grep -qaF -- "$ROOT_PASSWORD" "/proc/$p/cmdline" "/proc/$p/environ" && return 0
+  done
+  return 1
+}
+
+# running PID: the process exists and is no zombie.
+running() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -q '^[^Z]'; }
+
+# never_desktop SECONDS OUTPUT...: for SECONDS, no screenshot of any OUTPUT
+# is the desktop: the session stays locked.
+never_desktop() {
+  local deadline=$(($(date +%s%N) + $1 * 1000000000)) o
+  shift
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    for o in "$@"; do
+      output_is "$o" "$DESKTOP" && return 1
+    done
+    sleep 0.1
+  done
+  return 0
+}

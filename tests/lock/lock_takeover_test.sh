@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# lock_takeover_test.sh MANDELDIVE RENDER: the ends of `mandeldive --lock`
+# other than the right password, on sway 1.10 in the Debian 13 root. A
+# second --lock while the first holds the lock ends with 2, with -f too, and
+# the first still unlocks. SIGKILL and SIGTERM leave the session locked
+# (sway's colour for a lock whose locker has gone, never the desktop), and a
+# new --lock takes the lock over and unlocks. --daemonize returns 0 only
+# once the session is locked: at once, the dive.
+set -u
+MANDELDIVE=$1 RENDER=$2
+here=$(dirname "$0")
+# shellcheck source=tests/check_lib.sh
+. "$here/../check_lib.sh"
+# shellcheck source=tests/wayland/sway_lib.sh
+. "$here/../wayland/sway_lib.sh"
+# shellcheck source=tests/lock/root_lib.sh
+. "$here/root_lib.sh"
+root_enter "$@"
+trap root_cleanup EXIT
+root_scratch "$MANDELDIVE" || exit 1
+t=$SWAY_TMP
+start_sway 1 "output HEADLESS-1 resolution 320x240" "$DESKTOP_CONFIG" || exit 1
+full=$t/full-320x240.png
+"$RENDER" --size 320x240 -o "$full" >/dev/null
+
+# lock_up NAME: a locker, its pid in $locker and its waiter in $waiter,
+# once its dive is on the output; fails, saying so, if it is not.
+lock_up() {
+  spawn "$1" mandeldive --lock --delay 60 2>"$t/$1.err"
+  waiter=$!
+  locker=$(pid_of "$1")
+  wait_until 20 output_shows HEADLESS-1 "$full" || { echo "$1: no dive"; return 1; }
+}
+# unlocks NAME: the right password brings the desktop back and the locker
+# NAME ends with 0.
+unlocks() {
+  local rc
+  type_password "$ROOT_PASSWORD"
+  wait_until 10 output_is HEADLESS-1 "$DESKTOP" || { echo "$1: no desktop"; return 1; }
+  gone_within 10 "$locker" || { echo "$1: still running"; return 1; }
+  wait "$waiter"
+  rc=$?
+  echo "$1 ended with $rc"
+  [ "$rc" = 0 ]
+}
+# second_lock [ARGS]: a --lock while another holds the lock; its exit code
+# in $rc and its one line in $line.
+second_lock() {
+  as_user timeout 20 mandeldive --lock "$@" 2>"$t/out/second.err"
+  rc=$?
+  line=$(cat "$t/out/second.err")
+}
+
+check "a first --lock shows its dive" lock_up first
+second_lock
+check "a second --lock ends with 2 (got $rc)" test "$rc" = 2
+check "with one line ($line)" test "$(wc -l <"$t/out/second.err")" = 1
+second_lock -f
+check "so does a second --lock -f (got $rc)" test "$rc" = 2
+check "and the first still unlocks" unlocks first
+
+for sig in KILL TERM; do
+  check "a --lock to be sent SIG$sig shows its dive" lock_up "$sig"
+  kill -"$sig" "$locker"
+  check "SIG$sig ends it" gone_within 10 "$locker"
+  wait "$waiter"
+  echo "it ended with $?; its stderr: $(tr '\n' '|' <"$t/$sig.err")"
+  check "the session stays locked: sway's red, not the desktop" \
+    eval 'wait_until 10 output_is HEADLESS-1 "$ABANDONED" && never_desktop 1 HEADLESS-1'
+  check "a new --lock takes over: its dive" lock_up "after-$sig"
+  check "and unlocks" unlocks "after-$sig"
+done
+
+as_user timeout 20 mandeldive --lock -f --delay 60 2>"$t/daemon.err"
+rc=$?
+check "--lock -f returns only once locked: at once, the dive" output_shows HEADLESS-1 "$full"
+check "with 0 (got $rc)" test "$rc" = 0
+locker=$(pgrep -u "$ROOT_UID" -f '^mandeldive --lock -f')
+check "and the locker runs on (${locker:-not found})" running "$locker"
+type_password "$ROOT_PASSWORD"
+check "the right password unlocks it: the desktop" wait_until 10 output_is HEADLESS-1 "$DESKTOP"
+check "and it ends" gone_within 10 "$locker"
+checks_summary
