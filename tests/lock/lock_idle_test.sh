@@ -30,15 +30,13 @@ start_sway 2 \
   "output HEADLESS-2 resolution 800x600 position 640 0" "$DESKTOP_CONFIG" || exit 1
 "$RENDER" --size 640x480 -o "$t/full-640x480.png" >/dev/null
 "$RENDER" --size 800x600 -o "$t/full-800x600.png" >/dev/null
-# Either one's pid, once it runs and is no zombie.
-saver() { pgrep -u "$ROOT_UID" -f '^mandeldive --wayland' -r R,S,D,T; }
-locker() { pgrep -u "$ROOT_UID" -f '^mandeldive --lock' -r R,S,D,T; }
+saver() { pgrep -u "$ROOT_UID" -r R,S,D,T -f '^mandeldive --wayland'; }
 
 spawn idle sh -c "$quick"
 check "idle, the saver comes up on HEADLESS-1 and HEADLESS-2" \
   wait_outputs 20 HEADLESS-1 "$t/full-640x480.png" HEADLESS-2 "$t/full-800x600.png"
-check "later, the locker" wait_until 20 locker
-lock=$(locker)
+check "later, the locker, once --lock -f has returned" wait_until 20 daemon_locker
+lock=$(daemon_locker)
 as_user wtype -k Escape -s 300 -k space
 check "a key after the lock started has the resume command end the saver" \
   wait_until 5 eval '! saver'
@@ -48,5 +46,5 @@ check "and the session locked: neither output shows the desktop" \
 type_password "$ROOT_PASSWORD"
 check "the right password unlocks: the desktop" \
   wait_until 10 eval 'output_is HEADLESS-1 "$DESKTOP" && output_is HEADLESS-2 "$DESKTOP"'
-check "and the locker ends" gone_within 10 "$lock"
+check "and the locker ends" wait_until 10 eval '! running "$lock"'
 checks_summary

@@ -75,9 +75,9 @@ as_user timeout 20 mandeldive --lock -f --delay 60 2>"$t/daemon.err"
 rc=$?
 check "--lock -f returns only once locked: at once, the dive" output_shows HEADLESS-1 "$full"
 check "with 0 (got $rc)" test "$rc" = 0
-locker=$(pgrep -u "$ROOT_UID" -f '^mandeldive --lock -f')
+locker=$(daemon_locker)
 check "and the locker runs on (${locker:-not found})" running "$locker"
 type_password "$ROOT_PASSWORD"
 check "the right password unlocks it: the desktop" wait_until 10 output_is HEADLESS-1 "$DESKTOP"
-check "and it ends" gone_within 10 "$locker"
+check "and it ends" wait_until 10 eval '! running "$locker"'
 checks_summary

@@ -144,3 +144,8 @@ never_desktop() {
   done
   return 0
 }
+
+# daemon_locker: the locker that `--lock -f` left running, once its parent
+# has gone: the `mandeldive --lock` adopted by pid 1 of the test's PID
+# namespace, the test itself (its checker's parent is the locker).
+daemon_locker() { pgrep -u "$ROOT_UID" -P 1 -r R,S,D,T -f '^mandeldive --lock'; }
