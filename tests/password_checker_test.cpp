@@ -192,7 +192,10 @@ TEST(PasswordChecker, ItsProcessHoldsNothingElse) {
 // locker, and this test the subreaper that sees how the checker ended.
 TEST(PasswordChecker, DiesWithTheLocker) {
   PamDir dir(kSlow);
-  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) {
+    GTEST_SKIP() << "no child subreaper here (qemu-user has none), so the "
+                    "checker's end cannot be seen";
+  }
   int report[2];
   ASSERT_EQ(pipe(report), 0);
   const pid_t locker = fork();
