@@ -15,11 +15,21 @@ int wakePipe[2] = {-1, -1};
 // Set only while PollUntilSignal waits.
 volatile std::sig_atomic_t waitingInPoll = 0;
 volatile std::sig_atomic_t signalled = 0;
+volatile std::sig_atomic_t locker = 0;
+
+constexpr char kLockerLine[] =
+    "mandeldive: ended by a signal; the session stays locked (run "
+    "mandeldive --lock again to unlock it)\n";
 
 // Async-signal-safe: write and _exit only.
-void OnSignal(int) {
-  signalled = 1;
-  if (!waitingInPoll) _exit(0);
+void OnSignal(int number) {
+  signalled = number;
+  if (!waitingInPoll) {
+    if (!locker) _exit(0);
+    const ssize_t ignored = write(2, kLockerLine, sizeof kLockerLine - 1);
+    (void)ignored;
+    _exit(128 + number);
+  }
   const char byte = 1;
   const ssize_t ignored = write(wakePipe[1], &byte, 1);
   (void)ignored;
@@ -34,8 +44,16 @@ bool InstallSignalWake() {
   action.sa_handler = OnSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  if (locker) sigaction(SIGHUP, &action, nullptr);
   return true;
 }
+
+bool InstallLockerSignalWake() {
+  locker = 1;
+  return InstallSignalWake();
+}
+
+int WakeSignal() { return signalled; }
 
 bool PollUntilSignal(pollfd* fds, nfds_t count, int timeoutMs, int* ready) {
   constexpr nfds_t kMost = 3;

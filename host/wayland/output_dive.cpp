@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/tick_timing.h"
+#include "host/wayland/buffer_overlay.h"
 #include "surface/freetype_text.h"
 
 namespace mandeldive {
@@ -100,6 +101,15 @@ const wp_fractional_scale_v1_listener OutputDive::kFractionalListener = {
     },
 };
 
+const ext_session_lock_surface_v1_listener OutputDive::kLockSurfaceListener = {
+    [](void* self, ext_session_lock_surface_v1*, std::uint32_t serial,
+       std::uint32_t width, std::uint32_t height) {
+      static_cast<OutputDive*>(self)->Configured(
+          serial, static_cast<std::int32_t>(width),
+          static_cast<std::int32_t>(height));
+    },
+};
+
 const wl_callback_listener OutputDive::kFrameListener = {
     [](void* self, wl_callback* callback, std::uint32_t) {
       auto* dive = static_cast<OutputDive*>(self);
@@ -117,14 +127,18 @@ OutputDive::OutputDive(WaylandDisplay* wl, std::uint32_t name,
 OutputDive::~OutputDive() {
   if (frame_ != nullptr) wl_callback_destroy(frame_);
   if (engine_ != nullptr) engine_->Detach();
-  buffers_[0].reset();
-  buffers_[1].reset();
   if (fractional_ != nullptr) wp_fractional_scale_v1_destroy(fractional_);
   if (viewport_ != nullptr) wp_viewport_destroy(viewport_);
   if (layer_ != nullptr) zwlr_layer_surface_v1_destroy(layer_);
   if (toplevel_ != nullptr) xdg_toplevel_destroy(toplevel_);
   if (xdgSurface_ != nullptr) xdg_surface_destroy(xdgSurface_);
+  if (lockSurface_ != nullptr)
+    ext_session_lock_surface_v1_destroy(lockSurface_);
+  // The surface first: then no buffer of ours is on screen any more.
   if (surface_ != nullptr) wl_surface_destroy(surface_);
+  buffers_[0].reset();
+  buffers_[1].reset();
+  retired_.clear();
   if (wl_output_get_version(output_) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
     wl_output_release(output_);
   } else {
@@ -152,6 +166,15 @@ void OutputDive::MakeSurface() {
     wp_fractional_scale_v1_add_listener(fractional_, &kFractionalListener,
                                         this);
     viewport_ = wp_viewporter_get_viewport(wl_->viewporter, surface_);
+  }
+  if (wl_->lock != nullptr) {
+    // A lock surface is configured at once, and must not be committed
+    // before its first configure is acked.
+    lockSurface_ =
+        ext_session_lock_v1_get_lock_surface(wl_->lock, surface_, output_);
+    ext_session_lock_surface_v1_add_listener(lockSurface_,
+                                             &kLockSurfaceListener, this);
+    return;
   }
   if (wl_->layerShell != nullptr) {
     layer_ = zwlr_layer_shell_v1_get_layer_surface(
@@ -192,7 +215,9 @@ void OutputDive::Configured(std::uint32_t serial, std::int32_t width,
 }
 
 void OutputDive::AckConfigure() {
-  if (layer_ != nullptr)
+  if (lockSurface_ != nullptr)
+    ext_session_lock_surface_v1_ack_configure(lockSurface_, configureSerial_);
+  else if (layer_ != nullptr)
     zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
   else
     xdg_surface_ack_configure(xdgSurface_, configureSerial_);
@@ -237,6 +262,9 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
         gone_ = true;
         return;
       }
+    }
+    for (auto& b : buffers_) {
+      if (b != nullptr && b->busy) retired_.push_back(std::move(b));
     }
     buffers_[0] = std::move(fresh[0]);
     buffers_[1] = std::move(fresh[1]);
@@ -338,8 +366,29 @@ void OutputDive::OnColumn(void* self, std::int32_t x) {
   dive->Present();
 }
 
+std::int32_t OutputDive::overlayScale() const {
+  if (viewport_ != nullptr && scale120_ != 0)
+    return std::max<std::int32_t>(1, (scale120_ + 60) / 120);
+  return std::max(outputScale_, 1);
+}
+
+Rect OutputDive::OverlayArea() const {
+  if (wl_->overlay == nullptr || picture_ == nullptr) return {0, 0, 0, 0};
+  return wl_->overlay->Area(picture_->width(), picture_->height(),
+                            overlayScale());
+}
+
+void OutputDive::OverlayChanged() {
+  if (picture_ == nullptr || gone_) return;
+  MarkDirty(Union(overlayShown_, OverlayArea()));
+  Present();
+}
+
 void OutputDive::CopyInto(ShmBuffer& b) const {
-  const Rect r = b.stale;
+  // The overlay is drawn over a fresh copy of what lies under it, every
+  // time, so it never darkens what it darkened before.
+  const Rect over = OverlayArea();
+  const Rect r = Union(b.stale, over);
   const PixelView view = picture_->view();
   std::uint32_t* const out = b.pixels();
   const std::int32_t stride = b.width();
@@ -356,6 +405,9 @@ void OutputDive::CopyInto(ShmBuffer& b) const {
         row[x] = ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
       }
     }
+  }
+  if (!Empty(over)) {
+    wl_->overlay->Draw(out, stride, b.width(), b.height(), overlayScale());
   }
 }
 
@@ -374,6 +426,12 @@ void OutputDive::Present() {
   if (free == nullptr) return;  // both with the compositor: wait for one
   CopyInto(*free);
   free->stale = {0, 0, 0, 0};
+  overlayShown_ = OverlayArea();
+  retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
+                                [](const std::unique_ptr<ShmBuffer>& b) {
+                                  return !b->busy;
+                                }),
+                 retired_.end());
   wl_surface_attach(surface_, free->buffer(), 0, 0);
   wl_surface_damage_buffer(surface_, damage_.left, damage_.top,
                            damage_.right - damage_.left,

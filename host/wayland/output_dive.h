@@ -1,8 +1,8 @@
 // One output and the dive on it: the wl_output's facts, a surface that
 // covers it (a layer surface, or a fullscreen toplevel where the
-// compositor has no layer-shell), an engine of its own drawing into memory
-// at the output's size in device pixels, and two shared-memory buffers the
-// picture is shown through.
+// compositor has no layer-shell, or the locker's lock surface), an engine of
+// its own drawing into memory at the output's size in device pixels, and two
+// shared-memory buffers the picture is shown through.
 #ifndef MANDELDIVE_HOST_WAYLAND_OUTPUT_DIVE_H_
 #define MANDELDIVE_HOST_WAYLAND_OUTPUT_DIVE_H_
 
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/rect.h"
 #include "engine/saver_engine.h"
@@ -55,6 +56,9 @@ class OutputDive {
   // Shows what changed, if a buffer is free and the compositor is ready
   // for another frame.
   void Present();
+  // The display's overlay changed: what it covered and covers is shown
+  // again.
+  void OverlayChanged();
 
  private:
   static const wl_output_listener kOutputListener;
@@ -62,6 +66,7 @@ class OutputDive {
   static const xdg_surface_listener kXdgSurfaceListener;
   static const xdg_toplevel_listener kToplevelListener;
   static const wp_fractional_scale_v1_listener kFractionalListener;
+  static const ext_session_lock_surface_v1_listener kLockSurfaceListener;
   static const wl_callback_listener kFrameListener;
   static void OnColumn(void* self, std::int32_t x);
 
@@ -74,6 +79,9 @@ class OutputDive {
   bool changePending() const { return ackPending_ || resizePending_; }
   void MarkDirty(const Rect& changed);
   void CopyInto(ShmBuffer& b) const;
+  // The overlay's rectangle on the picture, or empty.
+  Rect OverlayArea() const;
+  std::int32_t overlayScale() const;
   // The picture's size in device pixels for the surface's size and scale.
   void DeviceSize(std::int32_t* width, std::int32_t* height) const;
 
@@ -91,6 +99,7 @@ class OutputDive {
   zwlr_layer_surface_v1* layer_ = nullptr;
   xdg_surface* xdgSurface_ = nullptr;
   xdg_toplevel* toplevel_ = nullptr;
+  ext_session_lock_surface_v1* lockSurface_ = nullptr;
   wp_viewport* viewport_ = nullptr;
   wp_fractional_scale_v1* fractional_ = nullptr;
   std::uint32_t scale120_ = 0;  // the preferred fractional scale, or 0
@@ -112,6 +121,11 @@ class OutputDive {
   std::unique_ptr<MemorySurface> picture_;
   std::unique_ptr<SaverEngine> engine_;
   std::unique_ptr<ShmBuffer> buffers_[2];
+  // Buffers of an earlier size that the compositor still holds: kept until
+  // it releases them.
+  std::vector<std::unique_ptr<ShmBuffer>> retired_;
+  // What the overlay covered at the last commit.
+  Rect overlayShown_ = {0, 0, 0, 0};
   // Changed since the last commit: the damage of the next one.
   Rect damage_ = {0, 0, 0, 0};
   wl_callback* frame_ = nullptr;

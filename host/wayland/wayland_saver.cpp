@@ -16,8 +16,11 @@
 #include <vector>
 
 #include "host/posix/signal_wake.h"
+#include "host/wayland/lock_keyboard.h"
 #include "host/wayland/output_dive.h"
+#include "host/wayland/session_lock.h"
 #include "host/wayland/wayland_display.h"
+#include "host/wayland/wayland_lock.h"
 
 namespace mandeldive {
 
@@ -30,15 +33,19 @@ const char* DisplayName() {
   return name != nullptr && name[0] != '\0' ? name : "wayland-0";
 }
 
-// One seat's pointer: a button on any of our surfaces ends the program.
+// One seat's pointer: a button on any of our surfaces ends the saver. The
+// locker takes the seat's keyboard instead, and no pointer.
 struct Seat {
   std::uint32_t name = 0;
   wl_seat* seat = nullptr;
   wl_pointer* pointer = nullptr;
   bool* stop = nullptr;
+  SessionLock* lock = nullptr;
+  std::unique_ptr<LockKeyboard> keyboard;
 
   ~Seat() {
     DropPointer();
+    keyboard.reset();
     if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
       wl_seat_release(seat);
     else
@@ -80,6 +87,16 @@ const wl_pointer_listener kPointerListener = {
 const wl_seat_listener kSeatListener = {
     [](void* self, wl_seat* seat, std::uint32_t capabilities) {
       auto* s = static_cast<Seat*>(self);
+      if (s->lock != nullptr) {
+        // A keyboard taken away and brought back is a new one, with the
+        // keymap the compositor sends it.
+        const bool keys = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+        if (keys && s->keyboard == nullptr)
+          s->keyboard = s->lock->MakeKeyboard(seat);
+        else if (!keys)
+          s->keyboard.reset();
+        return;
+      }
       const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
       if (has && s->pointer == nullptr) {
         s->pointer = wl_seat_get_pointer(seat);
@@ -99,7 +116,9 @@ const xdg_wm_base_listener kWmBaseListener = {
 
 class Saver {
  public:
-  explicit Saver(wl_display* display) { wl_.display = display; }
+  Saver(wl_display* display, SessionLock* lock) : lock_(lock) {
+    wl_.display = display;
+  }
   ~Saver() {
     dives_.clear();
     seats_.clear();
@@ -134,8 +153,13 @@ class Saver {
   [[noreturn]] void Lost();
   bool Finished() const;
   void Wait(int timeoutMs);
+  // The locker: what its lock, keys and checker call for now; -1 to go on.
+  int LockOutcome();
+  // Unlocks, and waits (bounded) until the compositor has seen it.
+  int Unlock();
 
   WaylandDisplay wl_;
+  SessionLock* lock_;
   wl_registry* registry_ = nullptr;
   std::vector<std::unique_ptr<OutputDive>> dives_;
   std::vector<std::unique_ptr<Seat>> seats_;
@@ -166,6 +190,8 @@ const wl_registry_listener Saver::kRegistryListener = {
 void Saver::OnGlobal(std::uint32_t name, const char* interface,
                      std::uint32_t version) {
   const std::string is = interface;
+  if (lock_ != nullptr && lock_->Bind(registry_, name, interface, version))
+    return;
   if (is == wl_compositor_interface.name) {
     wl_.compositor = Bind<wl_compositor>(registry_, name,
                                          &wl_compositor_interface, version, 4);
@@ -188,6 +214,7 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
     auto seat = std::make_unique<Seat>();
     seat->name = name;
     seat->stop = &stop_;
+    seat->lock = lock_;
     seat->seat = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, 5);
     wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
     seats_.push_back(std::move(seat));
@@ -258,13 +285,22 @@ void Saver::Wait(int timeoutMs) {
     }
     events |= POLLOUT;
   }
-  pollfd fds[1] = {{wl_display_get_fd(wl_.display), events, 0}};
+  pollfd fds[2] = {{wl_display_get_fd(wl_.display), events, 0},
+                   {lock_ != nullptr ? lock_->checkerFd() : -1, POLLIN, 0}};
   int ready = 0;
-  if (PollUntilSignal(fds, 1, timeoutMs, &ready)) {
+  if (PollUntilSignal(fds, lock_ != nullptr ? 2 : 1, timeoutMs, &ready)) {
     // Leave without a word to the compositor, which may be stopped; it
-    // cleans up after a closed connection itself.
+    // cleans up after a closed connection itself, and keeps a lock locked.
+    if (lock_ != nullptr) {
+      std::fprintf(stderr,
+                   "mandeldive: ended by a signal; the session stays locked "
+                   "(run mandeldive --lock again to unlock it)\n");
+      _exit(128 + WakeSignal());
+    }
     _exit(kExitOk);
   }
+  if (lock_ != nullptr && ready > 0 && fds[1].revents != 0)
+    lock_->OnCheckerReadable();
   if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
     if (wl_display_read_events(wl_.display) < 0) Lost();
   } else {
@@ -296,6 +332,62 @@ bool Saver::Finished() const {
   return any;
 }
 
+int Saver::LockOutcome() {
+  lock_->OnTime(Clock::now());
+  if (lock_->TakeFeedbackChange()) {
+    for (auto& dive : dives_) dive->OverlayChanged();
+  }
+  switch (lock_->outcome()) {
+    case SessionLock::Outcome::Running:
+      return -1;
+    case SessionLock::Outcome::Unlock:
+      return Unlock();
+    case SessionLock::Outcome::Finished:
+      std::fprintf(stderr,
+                   "mandeldive: the compositor ended the lock (another locker "
+                   "holds it, or it refused); the session is as it was\n");
+      return kExitLockFinished;
+    case SessionLock::Outcome::CheckerGone:
+      std::fprintf(stderr,
+                   "mandeldive: the password checker has gone; the session "
+                   "stays locked (run mandeldive --lock again to unlock "
+                   "it)\n");
+      return kExitFailed;
+  }
+  return -1;
+}
+
+// After unlock_and_destroy nothing else may go first: the compositor is
+// to have unlocked before the program ends, so it waits for the answer to
+// a sync, within a bound (a stopped compositor must not hold it for ever).
+int Saver::Unlock() {
+  lock_->UnlockAndDestroy();
+  bool done = false;
+  wl_callback* sync = wl_display_sync(wl_.display);
+  static const wl_callback_listener kDone = {
+      [](void* flag, wl_callback* callback, std::uint32_t) {
+        wl_callback_destroy(callback);
+        *static_cast<bool*>(flag) = true;
+      },
+  };
+  wl_callback_add_listener(sync, &kDone, &done);
+  const Clock::time_point until = Clock::now() + std::chrono::seconds(5);
+  while (!done && Clock::now() < until) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          until - Clock::now())
+                          .count();
+    Wait(static_cast<int>(std::max<long long>(left, 0)) + 1);
+  }
+  if (!done) {
+    wl_callback_destroy(sync);
+    std::fprintf(stderr,
+                 "mandeldive: the compositor did not answer the unlock "
+                 "within 5 s\n");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   wl_.settings.mandelbrotColor = options.mandelbrotColor;
   wl_.settings.backgroundColor = options.backgroundColor;
@@ -306,21 +398,36 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   registry_ = wl_display_get_registry(wl_.display);
   wl_registry_add_listener(registry_, &kRegistryListener, this);
   if (wl_display_roundtrip(wl_.display) < 0) Lost();
-  const char* missing = wl_.compositor == nullptr ? "wl_compositor"
-                        : wl_.shm == nullptr      ? "wl_shm"
-                        : wl_.layerShell == nullptr && wl_.wmBase == nullptr
-                            ? "zwlr_layer_shell_v1 or xdg_wm_base"
-                            : nullptr;
+  if (lock_ != nullptr && !lock_->available()) {
+    std::fprintf(stderr,
+                 "mandeldive: the compositor cannot lock this way: the "
+                 "Wayland display '%s' offers no ext_session_lock_manager_v1\n",
+                 DisplayName());
+    return kExitFailed;
+  }
+  const char* missing =
+      wl_.compositor == nullptr ? "wl_compositor"
+      : wl_.shm == nullptr      ? "wl_shm"
+      : lock_ == nullptr && wl_.layerShell == nullptr && wl_.wmBase == nullptr
+          ? "zwlr_layer_shell_v1 or xdg_wm_base"
+          : nullptr;
   if (missing != nullptr) {
     std::fprintf(stderr, "mandeldive: the Wayland display '%s' offers no %s\n",
                  DisplayName(), missing);
     return kExitFailed;
   }
   globalsKnown_ = true;
+  // The lock is asked for before any output has a surface: each then gets
+  // a lock surface.
+  if (lock_ != nullptr) lock_->Begin(&wl_);
   for (const auto& [name, version] : waitingOutputs_) AddOutput(name, version);
   waitingOutputs_.clear();
 
   for (;;) {
+    if (lock_ != nullptr) {
+      const int rc = LockOutcome();
+      if (rc >= 0) return rc;
+    }
     if (stop_) break;
     const Clock::time_point now = Clock::now();
     for (auto& dive : dives_) {
@@ -342,14 +449,15 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
                  dives_.end());
     // With --ticks the run ends one delay after the last step; with no
     // output left to step on it would never end.
-    if (wl_.settings.ticks >= 0 && dives_.empty()) {
+    if (lock_ == nullptr && wl_.settings.ticks >= 0 && dives_.empty()) {
       std::fprintf(stderr,
                    "mandeldive: no output of the Wayland display '%s' can be "
                    "drawn on\n",
                    DisplayName());
       return kExitFailed;
     }
-    if (Finished()) break;
+    // The locker stays when its dives have made their steps.
+    if (lock_ == nullptr && Finished()) break;
     // By index: a pass lets events in, and an output announced then joins
     // the list while we walk it.
     bool ticked = false;
@@ -370,6 +478,13 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
     // says something: no timer runs between steps.
     int timeout = -1;
     const Clock::time_point later = Clock::now();
+    if (lock_ != nullptr && lock_->nextDeadline() != Clock::time_point::max()) {
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            lock_->nextDeadline() - later)
+                            .count() +
+                        1;
+      timeout = static_cast<int>(std::clamp<long long>(wait, 0, 3600000));
+    }
     for (auto& dive : dives_) {
       if (!dive->ticking() || dive->DoneTicking()) continue;
       const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -403,13 +518,15 @@ int RunWaylandSaver(const CommonOptions& options, std::int64_t delaySeconds) {
     wl_display_disconnect(display);
     return kExitFailed;
   }
-  int rc;
-  {
-    Saver saver(display);
-    rc = saver.Run(options, delaySeconds);
-  }
+  const int rc = RunWaylandDives(display, options, delaySeconds, nullptr);
   wl_display_disconnect(display);
   return rc;
+}
+
+int RunWaylandDives(wl_display* display, const CommonOptions& options,
+                    std::int64_t delaySeconds, SessionLock* lock) {
+  Saver saver(display, lock);
+  return saver.Run(options, delaySeconds);
 }
 
 }  // namespace mandeldive

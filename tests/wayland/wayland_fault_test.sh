@@ -4,6 +4,8 @@
 # or stopped while the saver draws and while it waits for its next step,
 # an output too large for the memory the saver may have, and no compositor
 # at all. With --ticks and no output that can be drawn on, it ends with 1.
+# `mandeldive --lock` on a compositor without ext-session-lock-v1 (sway
+# 1.7) ends with 1 and one line before it draws anything.
 set -u
 SAVER=$1 RENDER=$2
 here=$(dirname "$0")
@@ -88,6 +90,17 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
     grep -qx "mandeldive: no output of the Wayland display 'wayland-1' can be drawn on" "$t/err"
   stop_sway
 fi
+
+start_sway 1 "output HEADLESS-1 resolution 320x240" || exit 1
+as_user grim -o HEADLESS-1 "$t/out/blank.png"
+as_user timeout 20 mandeldive --lock 2>"$t/err"
+rc=$?
+check "--lock without ext_session_lock_manager_v1: exit code 1 (was $rc)" test "$rc" = 1
+check "--lock without ext_session_lock_manager_v1: one line says so ($(head -c 200 "$t/err"))" \
+  eval '[ "$(wc -l <"$t/err")" = 1 ] && grep -q "^mandeldive: the compositor cannot lock this way" "$t/err"'
+check "--lock without ext_session_lock_manager_v1: nothing was drawn" \
+  output_shows HEADLESS-1 "$t/out/blank.png"
+stop_sway
 
 XDG_RUNTIME_DIR=$t/run WAYLAND_DISPLAY=mandeldive-none "$SAVER" --wayland 2>"$t/err"
 rc=$?
