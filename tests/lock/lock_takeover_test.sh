@@ -5,7 +5,7 @@
 # the first still unlocks. SIGKILL and SIGTERM leave the session locked
 # (sway's colour for a lock whose locker has gone, never the desktop), and a
 # new --lock takes the lock over and unlocks. --daemonize returns 0 only
-# once the session is locked: at once, the dive.
+# once the session is locked: at once, the desktop is gone.
 set -u
 MANDELDIVE=$1 RENDER=$2
 here=$(dirname "$0")
@@ -64,7 +64,9 @@ for sig in KILL TERM; do
   kill -"$sig" "$locker"
   check "SIG$sig ends it" gone_within 10 "$locker"
   wait "$waiter"
-  echo "it ended with $?; its stderr: $(tr '\n' '|' <"$t/$sig.err")"
+  rc=$?
+  echo "its stderr: $(tr '\n' '|' <"$t/$sig.err")"
+  check "with 128 + SIG$sig's number (got $rc)" test "$rc" = $((128 + $(kill -l "$sig")))
   check "the session stays locked: sway's red, not the desktop" \
     eval 'wait_until 10 output_is HEADLESS-1 "$ABANDONED" && never_desktop 1 HEADLESS-1'
   check "a new --lock takes over: its dive" lock_up "after-$sig"
@@ -73,8 +75,11 @@ done
 
 as_user timeout 20 mandeldive --lock -f --delay 60 2>"$t/daemon.err"
 rc=$?
-check "--lock -f returns only once locked: at once, the dive" output_shows HEADLESS-1 "$full"
+# Locked, sway shows nothing of the desktop: its black until the lock
+# surface's first frame, then the dive.
+check "--lock -f returns only once locked: at once, no desktop" eval '! output_is HEADLESS-1 "$DESKTOP"'
 check "with 0 (got $rc)" test "$rc" = 0
+check "then its dive" wait_until 10 output_shows HEADLESS-1 "$full"
 locker=$(daemon_locker)
 check "and the locker runs on (${locker:-not found})" running "$locker"
 type_password "$ROOT_PASSWORD"

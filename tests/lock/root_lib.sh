@@ -95,9 +95,9 @@ output_is() {
 }
 
 # type_password WORDS: typed at the seat by a new virtual keyboard, then
-# Return. The leading key and pause keep the first letters from racing
-# wtype's keymap; Escape clears whatever was typed before.
-type_password() { as_user wtype -k Escape -s 300 "$1" -k Return; }
+# Return. The first key can race wtype's keymap and be lost, so it goes
+# before a pause, and again after it: Escape clears what was typed before.
+type_password() { as_user wtype -k Escape -s 300 -k Escape "$1" -k Return; }
 
 # seat_keyboardless: the seat has no keyboard now (capability bit 2): what
 # every wtype run that has ended leaves on a headless seat.

@@ -13,7 +13,7 @@ here=$(dirname "$0")
 sway_scratch "$SAVER" "$POINTER"
 trap 'pkill -u "$SWAY_USER" -x swayidle; pkill -KILL -u "$SWAY_USER" -x mandeldive; sway_cleanup' EXIT
 t=$SWAY_TMP
-recipe=$(grep -m1 "^swayidle .*'mandeldive --wayland &'" "$README")
+recipe=$(grep -m1 "^swayidle .*mandeldive --wayland &'" "$README")
 check "the README has the recipe ($recipe)" test -n "$recipe"
 quick=${recipe/timeout 300 /timeout 1 }
 check "with a timeout of 300 s, which the test makes 1 s" test "$quick" != "$recipe"
