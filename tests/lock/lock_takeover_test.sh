@@ -5,7 +5,8 @@
 # the first still unlocks. SIGKILL and SIGTERM leave the session locked
 # (sway's colour for a lock whose locker has gone, never the desktop), and a
 # new --lock takes the lock over and unlocks. --daemonize returns 0 only
-# once the session is locked: at once, the desktop is gone.
+# once the session is locked: not while the compositor is stopped, and at
+# once after, the desktop is gone.
 set -u
 MANDELDIVE=$1 RENDER=$2
 here=$(dirname "$0")
@@ -73,7 +74,15 @@ for sig in KILL TERM; do
   check "and unlocks" unlocks "after-$sig"
 done
 
-as_user timeout 20 mandeldive --lock -f --delay 60 2>"$t/daemon.err"
+# With the compositor stopped, nothing can say locked: -f must wait.
+sway=$(pid_of sway)
+kill -STOP "$sway"
+as_user timeout 20 mandeldive --lock -f --delay 60 2>"$t/daemon.err" &
+parent=$!
+check "--lock -f does not return while the compositor cannot answer" \
+  eval 'sleep 1; kill -0 "$parent"'
+kill -CONT "$sway"
+wait "$parent"
 rc=$?
 # Locked, sway shows nothing of the desktop: its black until the lock
 # surface's first frame, then the dive.
