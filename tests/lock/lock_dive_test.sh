@@ -55,10 +55,8 @@ check "after wtype, the seat has no keyboard" seat_keyboardless
 type_password "$ROOT_PASSWORD"
 check "the right password, on the next keyboard, unlocks: the desktop" \
   wait_until 10 output_is HEADLESS-1 "$DESKTOP"
-check "and the locker ends" gone_within 10 "$locker"
-wait "$waiter"
-rc=$?
-check "with 0 (got $rc)" test "$rc" = 0
+reap 10 "$locker" "$waiter"
+check "and the locker ends with 0 (got $rc)" test "$rc" = 0
 echo "its stderr: $(tr '\n' '|' <"$t/lock.err")"
 check "the password is on no line it wrote" eval '! grep -qF -- "$ROOT_PASSWORD" "$t/lock.err"'
 checks_summary

@@ -35,12 +35,9 @@ lock_up() {
 # unlocks NAME: the right password brings the desktop back and the locker
 # NAME ends with 0.
 unlocks() {
-  local rc
   type_password "$ROOT_PASSWORD"
   wait_until 10 output_is HEADLESS-1 "$DESKTOP" || { echo "$1: no desktop"; return 1; }
-  gone_within 10 "$locker" || { echo "$1: still running"; return 1; }
-  wait "$waiter"
-  rc=$?
+  reap 10 "$locker" "$waiter"
   echo "$1 ended with $rc"
   [ "$rc" = 0 ]
 }
@@ -63,9 +60,7 @@ check "and the first still unlocks" unlocks first
 for sig in KILL TERM; do
   check "a --lock to be sent SIG$sig shows its dive" lock_up "$sig"
   kill -"$sig" "$locker"
-  check "SIG$sig ends it" gone_within 10 "$locker"
-  wait "$waiter"
-  rc=$?
+  check "SIG$sig ends it" reap 10 "$locker" "$waiter"
   echo "its stderr: $(tr '\n' '|' <"$t/$sig.err")"
   check "with 128 + SIG$sig's number (got $rc)" test "$rc" = $((128 + $(kill -l "$sig")))
   check "the session stays locked: sway's red, not the desktop" \

@@ -149,3 +149,18 @@ never_desktop() {
 # has gone: the `mandeldive --lock` adopted by pid 1 of the test's PID
 # namespace, the test itself (its checker's parent is the locker).
 daemon_locker() { pgrep -u "$ROOT_UID" -P 1 -r R,S,D,T -f '^mandeldive --lock'; }
+
+# reap SECONDS PID WAITER: once PID has ended within SECONDS, the exit code
+# of WAITER (the job that ran it) in $rc; otherwise rc says it still ran,
+# PID is killed and reaped, and it fails: no wait goes unbounded.
+reap() {
+  if gone_within "$1" "$2"; then
+    wait "$3"
+    rc=$?
+    return 0
+  fi
+  rc="still running after $1 s"
+  kill -KILL "$2" 2>/dev/null
+  wait "$3"
+  return 1
+}
