@@ -167,6 +167,7 @@ class Saver {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> waitingOutputs_;
   bool globalsKnown_ = false;
   bool stop_ = false;
+  bool unlocked_ = false;
 };
 
 template <typename T>
@@ -228,6 +229,7 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
 }
 
 void Saver::AddOutput(std::uint32_t name, std::uint32_t version) {
+  if (unlocked_) return;
   dives_.push_back(std::make_unique<OutputDive>(
       &wl_, name,
       Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
@@ -362,6 +364,10 @@ int Saver::LockOutcome() {
 // a sync, within a bound (a stopped compositor must not hold it for ever).
 int Saver::Unlock() {
   lock_->UnlockAndDestroy();
+  // The lock surfaces go with the lock, and no output that comes now gets
+  // one: the lock object is gone.
+  unlocked_ = true;
+  dives_.clear();
   bool done = false;
   wl_callback* sync = wl_display_sync(wl_.display);
   static const wl_callback_listener kDone = {
