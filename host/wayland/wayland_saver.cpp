@@ -45,11 +45,16 @@ struct Seat {
 
   ~Seat() {
     DropPointer();
-    keyboard.reset();
+    DropKeyboard();
     if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
       wl_seat_release(seat);
     else
       wl_seat_destroy(seat);
+  }
+  void DropKeyboard() {
+    if (keyboard == nullptr) return;
+    lock->ForgetKeyboard(keyboard.get());
+    keyboard.reset();
   }
   void DropPointer() {
     if (pointer == nullptr) return;
@@ -94,7 +99,7 @@ const wl_seat_listener kSeatListener = {
         if (keys && s->keyboard == nullptr)
           s->keyboard = s->lock->MakeKeyboard(seat);
         else if (!keys)
-          s->keyboard.reset();
+          s->DropKeyboard();
         return;
       }
       const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
@@ -165,6 +170,9 @@ class Saver {
   std::vector<std::unique_ptr<Seat>> seats_;
   // Outputs announced before the shells were known.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> waitingOutputs_;
+  // Outputs whose dives were dropped for new lock surfaces: bound again
+  // once the old dives are gone.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> rebind_;
   bool globalsKnown_ = false;
   bool stop_ = false;
   bool unlocked_ = false;
@@ -339,6 +347,16 @@ int Saver::LockOutcome() {
   if (lock_->TakeFeedbackChange()) {
     for (auto& dive : dives_) dive->OverlayChanged();
   }
+  if (lock_->TakeRefocus()) {
+    // Each output's lock surface goes and a new one comes, on the output
+    // bound afresh: the old one is destroyed before the new one is asked
+    // for, as one lock surface an output is all the protocol allows.
+    for (auto& dive : dives_) {
+      if (dive->gone()) continue;
+      dive->SetGone();
+      rebind_.emplace_back(dive->name(), dive->version());
+    }
+  }
   switch (lock_->outcome()) {
     case SessionLock::Outcome::Running:
       return -1;
@@ -453,6 +471,8 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
                                   return d->gone();
                                 }),
                  dives_.end());
+    for (const auto& [name, version] : rebind_) AddOutput(name, version);
+    rebind_.clear();
     // With --ticks the run ends one delay after the last step; with no
     // output left to step on it would never end.
     if (lock_ == nullptr && wl_.settings.ticks >= 0 && dives_.empty()) {
