@@ -21,6 +21,9 @@ namespace mandeldive {
 bool InstallSignalWake();
 bool InstallLockerSignalWake();
 
+// The line the locker ends with on a signal, newline included.
+extern const char kLockerSignalLine[];
+
 // The signal that came, or 0.
 int WakeSignal();
 

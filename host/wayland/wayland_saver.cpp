@@ -302,9 +302,7 @@ void Saver::Wait(int timeoutMs) {
     // Leave without a word to the compositor, which may be stopped; it
     // cleans up after a closed connection itself, and keeps a lock locked.
     if (lock_ != nullptr) {
-      std::fprintf(stderr,
-                   "mandeldive: ended by a signal; the session stays locked "
-                   "(run mandeldive --lock again to unlock it)\n");
+      std::fputs(kLockerSignalLine, stderr);
       _exit(128 + WakeSignal());
     }
     _exit(kExitOk);
