@@ -149,6 +149,12 @@ void SessionLock::OnCheckerReadable() {
 
 void SessionLock::OnTime(Clock::time_point now) {
   if (keys_.OnTime(now)) Refresh();
+  // A PAM module that blocks costs the checker, never the lock.
+  if (checker_->KillIfLate(now)) checkerGone_ = true;
+}
+
+SessionLock::Clock::time_point SessionLock::nextDeadline() const {
+  return std::min(keys_.nextDeadline(), checker_->deadline());
 }
 
 void SessionLock::Refresh() {

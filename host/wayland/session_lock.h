@@ -47,9 +47,10 @@ class SessionLock final : public LockKeyboard::Sink {
   int checkerFd() const { return checker_->fd(); }
   // The checker's socket is readable: its answer, or it is gone.
   void OnCheckerReadable();
-  // Wipes and hides as LockKeys says; the next moment that is due.
+  // Wipes and hides as LockKeys says, and ends a check past its limit;
+  // nextDeadline is the next moment one of them is due.
   void OnTime(Clock::time_point now);
-  Clock::time_point nextDeadline() const { return keys_.nextDeadline(); }
+  Clock::time_point nextDeadline() const;
   // The feedback changed since the last call (the outputs redraw it).
   bool TakeFeedbackChange();
   // A keyboard has been left without focus on any lock surface while
