@@ -113,14 +113,21 @@ void SessionLock::CheckFocusSoon() {
 // layer surface mapped while locked (a saver an idle daemon starts), and a
 // keyboard plugged in then has no focus at all: no key would reach the
 // lock again. The compositor focuses a lock surface when the focused one
-// goes or a new one maps, so the outputs get new ones; at most every 2 s.
+// goes or a new one maps, so the outputs get new ones; at most every 2 s,
+// and a loss within those 2 s is looked at again when they are over.
 void SessionLock::CheckFocus() {
   if (!locked_ || keyboards_.empty()) return;
   for (const LockKeyboard* k : keyboards_) {
     if (k->focused()) return;
   }
   const Clock::time_point now = Clock::now();
-  if (now - lastRefocus_ < std::chrono::seconds(2)) return;
+  if (now - lastRefocus_ < kRefocusEvery) {
+    // Too soon: again once the time is up (OnTime), so a focus taken
+    // right after a refocus is not kept for good.
+    refocusDue_ = lastRefocus_ + kRefocusEvery;
+    return;
+  }
+  refocusDue_ = Clock::time_point::max();
   lastRefocus_ = now;
   refocus_ = true;
 }
@@ -151,10 +158,14 @@ void SessionLock::OnTime(Clock::time_point now) {
   if (keys_.OnTime(now)) Refresh();
   // A PAM module that blocks costs the checker, never the lock.
   if (checker_->KillIfLate(now)) checkerGone_ = true;
+  if (now >= refocusDue_) {
+    refocusDue_ = Clock::time_point::max();
+    CheckFocus();
+  }
 }
 
 SessionLock::Clock::time_point SessionLock::nextDeadline() const {
-  return std::min(keys_.nextDeadline(), checker_->deadline());
+  return std::min({keys_.nextDeadline(), checker_->deadline(), refocusDue_});
 }
 
 void SessionLock::Refresh() {

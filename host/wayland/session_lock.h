@@ -47,8 +47,9 @@ class SessionLock final : public LockKeyboard::Sink {
   int checkerFd() const { return checker_->fd(); }
   // The checker's socket is readable: its answer, or it is gone.
   void OnCheckerReadable();
-  // Wipes and hides as LockKeys says, and ends a check past its limit;
-  // nextDeadline is the next moment one of them is due.
+  // Wipes and hides as LockKeys says, ends a check past its limit, and
+  // looks at the focus again after a refocus held back; nextDeadline is
+  // the next moment one of them is due.
   void OnTime(Clock::time_point now);
   Clock::time_point nextDeadline() const;
   // The feedback changed since the last call (the outputs redraw it).
@@ -83,8 +84,11 @@ class SessionLock final : public LockKeyboard::Sink {
   WaylandDisplay* wl_ = nullptr;
   std::vector<LockKeyboard*> keyboards_;
   wl_callback* focusCheck_ = nullptr;
+  static constexpr std::chrono::seconds kRefocusEvery{2};
   bool refocus_ = false;
   Clock::time_point lastRefocus_{};
+  // A refocus held back by kRefocusEvery: CheckFocus again then.
+  Clock::time_point refocusDue_ = Clock::time_point::max();
   PasswordChecker* checker_;
   int readyFd_;
   xkb_context* xkb_ = nullptr;
