@@ -157,6 +157,9 @@ class Saver {
   // The connection failed or the compositor ended it: one line, exit 1.
   [[noreturn]] void Lost();
   bool Finished() const;
+  // A button or a closed window ends the saver; nothing but the unlock
+  // ends the locker.
+  bool Stopped() const { return stop_ && lock_ == nullptr; }
   void Wait(int timeoutMs);
   // The locker: what its lock, keys and checker call for now; -1 to go on.
   int LockOutcome();
@@ -322,7 +325,8 @@ void Saver::Pump(void* self) {
   saver->Wait(0);
   // A button in the middle of a long pass ends the program now, not when
   // the pass is over; nothing of ours needs more than the process's end.
-  if (saver->stop_) {
+  // Never the locker's: its 0 means unlocked.
+  if (saver->stop_ && saver->lock_ == nullptr) {
     wl_display_flush(saver->wl_.display);
     _exit(kExitOk);
   }
@@ -450,13 +454,13 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
       const int rc = LockOutcome();
       if (rc >= 0) return rc;
     }
-    if (stop_) break;
+    if (Stopped()) break;
     const Clock::time_point now = Clock::now();
     for (auto& dive : dives_) {
       if (dive->closeRequested()) stop_ = true;
       dive->ApplyConfigure(now);
     }
-    if (stop_) break;
+    if (Stopped()) break;
     // Outputs that went away take their dives with them; one that cannot
     // be drawn on (too large for the memory there is) says so, and the
     // others go on.
@@ -524,7 +528,9 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   // The last requests go out; waiting for an answer could hang on a
   // compositor that has stopped.
   wl_display_flush(wl_.display);
-  return kExitOk;
+  // The locker leaves the loop only through LockOutcome; should it ever
+  // get here, it must not say unlocked.
+  return lock_ == nullptr ? kExitOk : kExitFailed;
 }
 
 }  // namespace
