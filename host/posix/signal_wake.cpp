@@ -54,6 +54,15 @@ bool InstallLockerSignalWake() {
   return InstallSignalWake();
 }
 
+void BlockEndingSignals() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  sigaddset(&ending, SIGHUP);
+  sigprocmask(SIG_BLOCK, &ending, nullptr);
+}
+
 int WakeSignal() { return signalled; }
 
 bool PollUntilSignal(pollfd* fds, nfds_t count, int timeoutMs, int* ready) {

@@ -383,6 +383,10 @@ int Saver::LockOutcome() {
 // to have unlocked before the program ends, so it waits for the answer to
 // a sync, within a bound (a stopped compositor must not hold it for ever).
 int Saver::Unlock() {
+  // From here on the session is unlocked: a signal must not end the
+  // program saying it stays locked. Blocked, they wait for its end, which
+  // comes within the bound below.
+  BlockEndingSignals();
   lock_->UnlockAndDestroy();
   // The lock surfaces go with the lock, and no output that comes now gets
   // one: the lock object is gone.
