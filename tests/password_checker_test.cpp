@@ -136,6 +136,20 @@ TEST(PasswordChecker, OneAtATimeAndGoneWhenKilled) {
   EXPECT_EQ(AnswerWithin(&killed, 10000), Answer::Gone);
   EXPECT_EQ(killed.fd(), -1);
   EXPECT_FALSE(killed.Submit(password));
+
+  // A check past its limit: the checker is killed and Gone; none running
+  // has no deadline.
+  PasswordChecker late;
+  ASSERT_TRUE(late.Start(&error, slow.path())) << error;
+  EXPECT_EQ(late.deadline(), PasswordChecker::Clock::time_point::max());
+  ASSERT_TRUE(late.Submit(password));
+  const auto limit = late.deadline();
+  EXPECT_LE(limit,
+            PasswordChecker::Clock::now() + PasswordChecker::kCheckLimit);
+  EXPECT_FALSE(late.KillIfLate(limit - std::chrono::milliseconds(1)));
+  EXPECT_TRUE(late.KillIfLate(limit));
+  EXPECT_EQ(late.fd(), -1);
+  EXPECT_EQ(waitpid(late.pid(), nullptr, 0), late.pid()) << "not killed";
 }
 
 // Requests written by hand on the locker's end of the socket, in pieces a

@@ -207,7 +207,13 @@ PasswordChecker::~PasswordChecker() {
     nanosleep(&tenMs, nullptr);
   }
   kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
+  // Killed, it goes at once, unless the kernel holds it (a hung network
+  // file system): then it is left to init once we end.
+  for (int tries = 0; tries < 100; ++tries) {
+    if (waitpid(pid_, nullptr, WNOHANG) != 0) return;
+    const timespec tenMs = {0, 10 * 1000 * 1000};
+    nanosleep(&tenMs, nullptr);
+  }
 }
 
 bool PasswordChecker::Start(std::string* error, const char* pamConfDir) {
@@ -263,6 +269,19 @@ bool PasswordChecker::Submit(const PasswordBuffer& password) {
     return false;
   }
   checking_ = true;
+  submitted_ = Clock::now();
+  return true;
+}
+
+PasswordChecker::Clock::time_point PasswordChecker::deadline() const {
+  return checking_ ? submitted_ + kCheckLimit : Clock::time_point::max();
+}
+
+bool PasswordChecker::KillIfLate(Clock::time_point now) {
+  if (!checking_ || now < deadline()) return false;
+  Close();
+  // Reaped by the destructor, within its bound.
+  if (pid_ > 0) kill(pid_, SIGKILL);
   return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 
 #include "host/auth/password_buffer.h"
@@ -27,10 +28,14 @@ bool RunningSetId(std::string* error);
 class PasswordChecker {
  public:
   enum class Answer { Yes, No, Gone };
+  using Clock = std::chrono::steady_clock;
+  // How long one check may take: a PAM module that blocks for longer
+  // (a network directory that does not answer) costs the checker.
+  static constexpr std::chrono::seconds kCheckLimit{60};
 
   PasswordChecker() = default;
   // Closes the socket, so the checker ends, and reaps it: SIGKILL if it is
-  // still there after a second.
+  // still there after a second, and given up on a second after that.
   ~PasswordChecker();
   PasswordChecker(const PasswordChecker&) = delete;
   PasswordChecker& operator=(const PasswordChecker&) = delete;
@@ -46,6 +51,13 @@ class PasswordChecker {
   // Sends the password. False, and nothing sent, if the checker is gone or
   // a check is already running (one attempt at a time).
   bool Submit(const PasswordBuffer& password);
+  // When the running check is over its limit; Clock::time_point::max()
+  // while none runs.
+  Clock::time_point deadline() const;
+  // At or past deadline(): kills the checker (SIGKILL; the destructor
+  // reaps it) and true; from then on it is Gone, as if it had died.
+  // False otherwise.
+  bool KillIfLate(Clock::time_point now);
   // Blocks until the answer; call after POLLIN on fd(). Gone when the
   // checker has ended or broke the protocol; fd() is -1 from then on.
   Answer ReadAnswer();
@@ -57,6 +69,7 @@ class PasswordChecker {
   int socket_ = -1;
   pid_t pid_ = -1;
   bool checking_ = false;
+  Clock::time_point submitted_{};
 };
 
 }  // namespace mandeldive

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <string>
 
+#include "host/posix/standard_streams.h"
 #include "host/wayland/wayland_lock.h"
 #include "host/wayland/wayland_saver.h"
 #include "host/x11/x11_options.h"
@@ -12,6 +13,9 @@
 
 int main(int argc, char** argv) {
   using namespace mandeldive;
+  // Before anything is opened: no pipe, socket or display connection of
+  // ours may take the number of a closed stdin, stdout or stderr.
+  if (!FillStandardStreams()) return kExitFailed;
   X11Options options;
   std::string error;
   const bool parsed = ParseX11Args(argc, argv, &options, &error);

@@ -17,16 +17,13 @@ volatile std::sig_atomic_t waitingInPoll = 0;
 volatile std::sig_atomic_t signalled = 0;
 volatile std::sig_atomic_t locker = 0;
 
-constexpr char kLockerLine[] =
-    "mandeldive: ended by a signal; the session stays locked (run "
-    "mandeldive --lock again to unlock it)\n";
-
 // Async-signal-safe: write and _exit only.
 void OnSignal(int number) {
   signalled = number;
   if (!waitingInPoll) {
     if (!locker) _exit(0);
-    const ssize_t ignored = write(2, kLockerLine, sizeof kLockerLine - 1);
+    const ssize_t ignored =
+        write(2, kLockerSignalLine, std::strlen(kLockerSignalLine));
     (void)ignored;
     _exit(128 + number);
   }
@@ -36,6 +33,10 @@ void OnSignal(int number) {
 }
 
 }  // namespace
+
+const char kLockerSignalLine[] =
+    "mandeldive: ended by a signal; the session stays locked (run "
+    "mandeldive --lock again to unlock it)\n";
 
 bool InstallSignalWake() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC) != 0) return false;
@@ -51,6 +52,15 @@ bool InstallSignalWake() {
 bool InstallLockerSignalWake() {
   locker = 1;
   return InstallSignalWake();
+}
+
+void BlockEndingSignals() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  sigaddset(&ending, SIGHUP);
+  sigprocmask(SIG_BLOCK, &ending, nullptr);
 }
 
 int WakeSignal() { return signalled; }

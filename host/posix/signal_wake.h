@@ -21,6 +21,13 @@ namespace mandeldive {
 bool InstallSignalWake();
 bool InstallLockerSignalWake();
 
+// The line the locker ends with on a signal, newline included.
+extern const char kLockerSignalLine[];
+
+// Blocks SIGTERM, SIGINT and SIGHUP for the rest of the run: the locker
+// does so just before it unlocks.
+void BlockEndingSignals();
+
 // The signal that came, or 0.
 int WakeSignal();
 

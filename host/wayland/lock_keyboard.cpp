@@ -20,8 +20,16 @@ const wl_keyboard_listener LockKeyboard::kListener = {
       static_cast<LockKeyboard*>(self)->OnKeymap(format, fd, size);
     },
     // enter: the keys already down are not typed
-    [](void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {},
-    [](void*, wl_keyboard*, std::uint32_t, wl_surface*) {},  // leave
+    [](void* self, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {
+      auto* keyboard = static_cast<LockKeyboard*>(self);
+      keyboard->focused_ = true;
+      keyboard->sink_->OnFocus(true);
+    },
+    [](void* self, wl_keyboard*, std::uint32_t, wl_surface*) {
+      auto* keyboard = static_cast<LockKeyboard*>(self);
+      keyboard->focused_ = false;
+      keyboard->sink_->OnFocus(false);
+    },
     [](void* self, wl_keyboard*, std::uint32_t, std::uint32_t,
        std::uint32_t key, std::uint32_t state) {
       static_cast<LockKeyboard*>(self)->OnKey(key, state);

@@ -21,6 +21,8 @@ class LockKeyboard {
    public:
     virtual void OnKey(std::uint32_t keysym, bool ctrl, const char* utf8) = 0;
     virtual void OnCapsLock(bool on) = 0;
+    // The keyboard's focus came to one of our surfaces, or left it.
+    virtual void OnFocus(bool focused) = 0;
 
    protected:
     ~Sink() = default;
@@ -31,6 +33,8 @@ class LockKeyboard {
   ~LockKeyboard();
   LockKeyboard(const LockKeyboard&) = delete;
   LockKeyboard& operator=(const LockKeyboard&) = delete;
+
+  bool focused() const { return focused_; }
 
  private:
   static const wl_keyboard_listener kListener;
@@ -44,6 +48,7 @@ class LockKeyboard {
   Sink* sink_;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* state_ = nullptr;
+  bool focused_ = false;
 };
 
 }  // namespace mandeldive

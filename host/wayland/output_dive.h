@@ -34,6 +34,7 @@ class OutputDive {
   OutputDive& operator=(const OutputDive&) = delete;
 
   std::uint32_t name() const { return name_; }
+  std::uint32_t version() const { return wl_output_get_version(output_); }
   // The compositor took the output or the surface away: the program drops
   // this dive once no tick of it runs.
   bool gone() const { return gone_; }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "host/auth/lock_keys.h"
 #include "host/auth/password_buffer.h"
@@ -39,17 +40,26 @@ class SessionLock final : public LockKeyboard::Sink {
   // Asks for the lock: from now on the display's outputs get lock surfaces,
   // and the feedback is drawn over them.
   void Begin(WaylandDisplay* wl);
-  // A keyboard for a seat that has one; the keys come here.
+  // A keyboard for a seat that has one; the keys come here. Forget it
+  // before it goes.
   std::unique_ptr<LockKeyboard> MakeKeyboard(wl_seat* seat);
 
   int checkerFd() const { return checker_->fd(); }
   // The checker's socket is readable: its answer, or it is gone.
   void OnCheckerReadable();
-  // Wipes and hides as LockKeys says; the next moment that is due.
+  // Wipes and hides as LockKeys says, ends a check past its limit, and
+  // looks at the focus again after a refocus held back; nextDeadline is
+  // the next moment one of them is due.
   void OnTime(Clock::time_point now);
-  Clock::time_point nextDeadline() const { return keys_.nextDeadline(); }
+  Clock::time_point nextDeadline() const;
   // The feedback changed since the last call (the outputs redraw it).
   bool TakeFeedbackChange();
+  // A keyboard has been left without focus on any lock surface while
+  // locked: the outputs are to get new lock surfaces, whose mapping makes
+  // the compositor focus one again. True once per such loss.
+  bool TakeRefocus();
+  // A keyboard MakeKeyboard made is about to go.
+  void ForgetKeyboard(const LockKeyboard* keyboard);
 
   Outcome outcome() const;
   bool locked() const { return locked_; }
@@ -58,12 +68,27 @@ class SessionLock final : public LockKeyboard::Sink {
 
   void OnKey(std::uint32_t keysym, bool ctrl, const char* utf8) override;
   void OnCapsLock(bool on) override;
+  void OnFocus(bool focused) override;
 
  private:
   static const ext_session_lock_v1_listener kLockListener;
   void OnLocked();
   void Refresh();
+  // After the compositor's answer to a sync, so that an enter sent with a
+  // leave, or right after a keyboard is made, has arrived.
+  void CheckFocusSoon();
+  void CheckFocus();
 
+  static const wl_callback_listener kFocusCheck;
+
+  WaylandDisplay* wl_ = nullptr;
+  std::vector<LockKeyboard*> keyboards_;
+  wl_callback* focusCheck_ = nullptr;
+  static constexpr std::chrono::seconds kRefocusEvery{2};
+  bool refocus_ = false;
+  Clock::time_point lastRefocus_{};
+  // A refocus held back by kRefocusEvery: CheckFocus again then.
+  Clock::time_point refocusDue_ = Clock::time_point::max();
   PasswordChecker* checker_;
   int readyFd_;
   xkb_context* xkb_ = nullptr;

@@ -45,11 +45,16 @@ struct Seat {
 
   ~Seat() {
     DropPointer();
-    keyboard.reset();
+    DropKeyboard();
     if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
       wl_seat_release(seat);
     else
       wl_seat_destroy(seat);
+  }
+  void DropKeyboard() {
+    if (keyboard == nullptr) return;
+    lock->ForgetKeyboard(keyboard.get());
+    keyboard.reset();
   }
   void DropPointer() {
     if (pointer == nullptr) return;
@@ -94,7 +99,7 @@ const wl_seat_listener kSeatListener = {
         if (keys && s->keyboard == nullptr)
           s->keyboard = s->lock->MakeKeyboard(seat);
         else if (!keys)
-          s->keyboard.reset();
+          s->DropKeyboard();
         return;
       }
       const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
@@ -152,6 +157,9 @@ class Saver {
   // The connection failed or the compositor ended it: one line, exit 1.
   [[noreturn]] void Lost();
   bool Finished() const;
+  // A button or a closed window ends the saver; nothing but the unlock
+  // ends the locker.
+  bool Stopped() const { return stop_ && lock_ == nullptr; }
   void Wait(int timeoutMs);
   // The locker: what its lock, keys and checker call for now; -1 to go on.
   int LockOutcome();
@@ -165,8 +173,12 @@ class Saver {
   std::vector<std::unique_ptr<Seat>> seats_;
   // Outputs announced before the shells were known.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> waitingOutputs_;
+  // Outputs whose dives were dropped for new lock surfaces: bound again
+  // once the old dives are gone.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> rebind_;
   bool globalsKnown_ = false;
   bool stop_ = false;
+  bool unlocked_ = false;
 };
 
 template <typename T>
@@ -228,6 +240,7 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
 }
 
 void Saver::AddOutput(std::uint32_t name, std::uint32_t version) {
+  if (unlocked_) return;
   dives_.push_back(std::make_unique<OutputDive>(
       &wl_, name,
       Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
@@ -292,9 +305,7 @@ void Saver::Wait(int timeoutMs) {
     // Leave without a word to the compositor, which may be stopped; it
     // cleans up after a closed connection itself, and keeps a lock locked.
     if (lock_ != nullptr) {
-      std::fprintf(stderr,
-                   "mandeldive: ended by a signal; the session stays locked "
-                   "(run mandeldive --lock again to unlock it)\n");
+      std::fputs(kLockerSignalLine, stderr);
       _exit(128 + WakeSignal());
     }
     _exit(kExitOk);
@@ -314,7 +325,8 @@ void Saver::Pump(void* self) {
   saver->Wait(0);
   // A button in the middle of a long pass ends the program now, not when
   // the pass is over; nothing of ours needs more than the process's end.
-  if (saver->stop_) {
+  // Never the locker's: its 0 means unlocked.
+  if (saver->stop_ && saver->lock_ == nullptr) {
     wl_display_flush(saver->wl_.display);
     _exit(kExitOk);
   }
@@ -336,6 +348,16 @@ int Saver::LockOutcome() {
   lock_->OnTime(Clock::now());
   if (lock_->TakeFeedbackChange()) {
     for (auto& dive : dives_) dive->OverlayChanged();
+  }
+  if (lock_->TakeRefocus()) {
+    // Each output's lock surface goes and a new one comes, on the output
+    // bound afresh: the old one is destroyed before the new one is asked
+    // for, as one lock surface an output is all the protocol allows.
+    for (auto& dive : dives_) {
+      if (dive->gone()) continue;
+      dive->SetGone();
+      rebind_.emplace_back(dive->name(), dive->version());
+    }
   }
   switch (lock_->outcome()) {
     case SessionLock::Outcome::Running:
@@ -361,7 +383,15 @@ int Saver::LockOutcome() {
 // to have unlocked before the program ends, so it waits for the answer to
 // a sync, within a bound (a stopped compositor must not hold it for ever).
 int Saver::Unlock() {
+  // From here on the session is unlocked: a signal must not end the
+  // program saying it stays locked. Blocked, they wait for its end, which
+  // comes within the bound below.
+  BlockEndingSignals();
   lock_->UnlockAndDestroy();
+  // The lock surfaces go with the lock, and no output that comes now gets
+  // one: the lock object is gone.
+  unlocked_ = true;
+  dives_.clear();
   bool done = false;
   wl_callback* sync = wl_display_sync(wl_.display);
   static const wl_callback_listener kDone = {
@@ -428,13 +458,13 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
       const int rc = LockOutcome();
       if (rc >= 0) return rc;
     }
-    if (stop_) break;
+    if (Stopped()) break;
     const Clock::time_point now = Clock::now();
     for (auto& dive : dives_) {
       if (dive->closeRequested()) stop_ = true;
       dive->ApplyConfigure(now);
     }
-    if (stop_) break;
+    if (Stopped()) break;
     // Outputs that went away take their dives with them; one that cannot
     // be drawn on (too large for the memory there is) says so, and the
     // others go on.
@@ -447,6 +477,8 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
                                   return d->gone();
                                 }),
                  dives_.end());
+    for (const auto& [name, version] : rebind_) AddOutput(name, version);
+    rebind_.clear();
     // With --ticks the run ends one delay after the last step; with no
     // output left to step on it would never end.
     if (lock_ == nullptr && wl_.settings.ticks >= 0 && dives_.empty()) {
@@ -500,7 +532,9 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   // The last requests go out; waiting for an answer could hang on a
   // compositor that has stopped.
   wl_display_flush(wl_.display);
-  return kExitOk;
+  // The locker leaves the loop only through LockOutcome; should it ever
+  // get here, it must not say unlocked.
+  return lock_ == nullptr ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # an output too large for the memory the saver may have, and no compositor
 # at all. With --ticks and no output that can be drawn on, it ends with 1.
 # `mandeldive --lock` on a compositor without ext-session-lock-v1 (sway
-# 1.7) ends with 1 and one line before it draws anything.
+# 1.7) ends with 1 and one line before it draws anything; with -f, so
+# does the parent that waits for the lock.
 set -u
 SAVER=$1 RENDER=$2
 here=$(dirname "$0")
@@ -100,6 +101,10 @@ check "--lock without ext_session_lock_manager_v1: one line says so ($(head -c 2
   eval '[ "$(wc -l <"$t/err")" = 1 ] && grep -q "^mandeldive: the compositor cannot lock this way" "$t/err"'
 check "--lock without ext_session_lock_manager_v1: nothing was drawn" \
   output_shows HEADLESS-1 "$t/out/blank.png"
+as_user timeout 20 mandeldive --lock -f 2>"$t/err"
+rc=$?
+check "--lock -f without it: the waiting parent ends with the locker's 1 (was $rc), its line once" \
+  eval '[ "$rc" = 1 ] && [ "$(wc -l <"$t/err")" = 1 ] && grep -q "cannot lock this way" "$t/err"'
 stop_sway
 
 XDG_RUNTIME_DIR=$t/run WAYLAND_DISPLAY=mandeldive-none "$SAVER" --wayland 2>"$t/err"
