@@ -79,8 +79,7 @@ check "--lock -f does not return while the compositor cannot answer" \
 kill -CONT "$sway"
 wait "$parent"
 rc=$?
-# Locked, sway shows nothing of the desktop: its black until the lock
-# surface's first frame, then the dive.
+# Locked, sway shows nothing of the desktop; soon after, the dive.
 check "--lock -f returns only once locked: at once, no desktop" eval '! output_is HEADLESS-1 "$DESKTOP"'
 check "with 0 (got $rc)" test "$rc" = 0
 check "then its dive" wait_until 10 output_shows HEADLESS-1 "$full"
