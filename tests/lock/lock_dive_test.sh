@@ -31,6 +31,14 @@ for size in 640x480 800x600 320x240; do
   "$RENDER" --size "$size" -o "$t/full-$size.png" >/dev/null
 done
 check "before the lock, the desktop" wait_until 10 output_is HEADLESS-1 "$DESKTOP"
+# keep OUTPUT...: with MANDELDIVE_LOCK_SHOTS naming a folder, a screenshot
+# of each OUTPUT just compared, and the renderer's pictures, kept there.
+keep() {
+  local shots=${MANDELDIVE_LOCK_SHOTS:-} o
+  [ -n "$shots" ] || return 0
+  mkdir -p "$shots" && cp "$t"/full-*.png "$shots/"
+  for o in "$@"; do as_user grim -o "$o" "$t/out/$o.png" && cp "$t/out/$o.png" "$shots/locked-$o.png"; done
+}
 
 # The full view for a minute: every check of the pictures falls within it.
 spawn locker mandeldive --lock --delay 60 2>"$t/lock.err"
@@ -41,6 +49,7 @@ locker=$(pid_of locker)
 as_user swaymsg create_output >/dev/null
 check "an output created while locked gets its own dive" \
   wait_until 20 output_shows HEADLESS-3 "$t/full-320x240.png"
+keep HEADLESS-1 HEADLESS-2 HEADLESS-3
 
 type_password "not-$ROOT_PASSWORD"
 check "a wrong password is said over the dive" \
