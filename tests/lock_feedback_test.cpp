@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,6 +76,19 @@ TEST(LockFeedback, DrawsOnlyInsideItsBox) {
     EXPECT_TRUE(overlay.Set({State::Hidden, 0, true}));
     const Rect none = overlay.Area(kWidth, kHeight, scale);
     EXPECT_TRUE(none.right <= none.left || none.bottom <= none.top);
+  }
+  // A scale no box fits at (a compositor's to send): nothing is shown,
+  // and no size overflows on the way (the sanitize build would say).
+  for (std::int32_t scale : {1000, 1 << 28, INT32_MAX}) {
+    LockFeedbackOverlay overlay;
+    overlay.Set({State::Checking, 0, true});
+    const Rect box = overlay.Area(kWidth, kHeight, scale);
+    EXPECT_TRUE(box.right <= box.left || box.bottom <= box.top) << scale;
+    std::vector<std::uint32_t> shown(kWidth * kHeight, 0x123456u);
+    overlay.Draw(shown.data(), kWidth, kWidth, kHeight, scale);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 0x123456u),
+              kWidth * kHeight)
+        << scale;
   }
 }
 

@@ -10,11 +10,17 @@
 
 namespace mandeldive {
 
+// The longest side, in device pixels, of a buffer an output is drawn in:
+// sizes are worked out in 64 bits and anything longer is refused, so no
+// product of a compositor's sizes and scales overflows.
+constexpr std::int32_t kMostBufferSide = 32767;
+
 class BufferOverlay {
  public:
   // The rectangle it covers on a picture of width x height device pixels
   // shown at `scale` device pixels a surface pixel (rounded); empty when
-  // nothing is shown.
+  // nothing is shown, or when the box at that scale would be longer than
+  // kMostBufferSide.
   virtual Rect Area(std::int32_t width, std::int32_t height,
                     std::int32_t scale) const = 0;
   // Draws over pixels (row-major XRGB8888, `stride` pixels a row), whose

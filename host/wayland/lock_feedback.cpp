@@ -74,16 +74,21 @@ TextRasteriser* LockFeedbackOverlay::Text(std::int32_t scale) const {
 
 Rect LockFeedbackOverlay::Area(std::int32_t width, std::int32_t height,
                                std::int32_t scale) const {
-  if (lines_.empty()) return {0, 0, 0, 0};
+  // In 64 bits: the scale is the compositor's to choose. A box longer
+  // than any buffer is not shown (no font is opened at that size).
+  const std::int64_t lines = static_cast<std::int64_t>(lines_.size());
+  const std::int64_t tall = lines * kCaptionFont.height * std::int64_t{scale} +
+                            (lines - 1) * kLineGap * std::int64_t{scale} +
+                            2 * kPadding * std::int64_t{scale};
+  if (lines == 0 || scale < 1 || tall > kMostBufferSide) return {0, 0, 0, 0};
   TextRasteriser* text = Text(scale);
-  std::int32_t textWidth = 0;
+  std::int64_t textWidth = 0;
   for (const auto& line : lines_)
-    textWidth = std::max(textWidth, text->Width(line.c_str()));
-  const std::int32_t lines = static_cast<std::int32_t>(lines_.size());
-  const std::int32_t boxWidth = textWidth + 2 * kPadding * scale;
-  const std::int32_t boxHeight = lines * kCaptionFont.height * scale +
-                                 (lines - 1) * kLineGap * scale +
-                                 2 * kPadding * scale;
+    textWidth = std::max<std::int64_t>(textWidth, text->Width(line.c_str()));
+  const std::int64_t wide = textWidth + 2 * kPadding * std::int64_t{scale};
+  if (wide > kMostBufferSide) return {0, 0, 0, 0};
+  const auto boxWidth = static_cast<std::int32_t>(wide);
+  const auto boxHeight = static_cast<std::int32_t>(tall);
   const std::int32_t left = (width - boxWidth) / 2;
   const std::int32_t top = (height - boxHeight) / 2;
   return {std::max(left, 0), std::max(top, 0), std::min(left + boxWidth, width),

@@ -223,17 +223,21 @@ void OutputDive::AckConfigure() {
     xdg_surface_ack_configure(xdgSurface_, configureSerial_);
 }
 
-void OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
+bool OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
+  // In 64 bits: sizes and scales are the compositor's to send.
+  std::int64_t w = 0, h = 0;
   if (viewport_ != nullptr && scale120_ != 0) {
     // Rounded half away from zero, as the fractional-scale protocol asks.
-    *width = static_cast<std::int32_t>(
-        (std::int64_t{surfaceWidth_} * scale120_ + 60) / 120);
-    *height = static_cast<std::int32_t>(
-        (std::int64_t{surfaceHeight_} * scale120_ + 60) / 120);
-    return;
+    w = (std::int64_t{surfaceWidth_} * scale120_ + 60) / 120;
+    h = (std::int64_t{surfaceHeight_} * scale120_ + 60) / 120;
+  } else {
+    w = std::int64_t{surfaceWidth_} * outputScale_;
+    h = std::int64_t{surfaceHeight_} * outputScale_;
   }
-  *width = surfaceWidth_ * outputScale_;
-  *height = surfaceHeight_ * outputScale_;
+  if (w > kMostBufferSide || h > kMostBufferSide) return false;
+  *width = static_cast<std::int32_t>(w);
+  *height = static_cast<std::int32_t>(h);
+  return true;
 }
 
 void OutputDive::ApplyConfigure(Clock::time_point now) {
@@ -247,7 +251,14 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
     return;
   }
   std::int32_t width = 0, height = 0;
-  DeviceSize(&width, &height);
+  if (!DeviceSize(&width, &height)) {
+    problem_ = "the output's surface of " + std::to_string(surfaceWidth_) +
+               "x" + std::to_string(surfaceHeight_) +
+               " at its scale is more than " + std::to_string(kMostBufferSide) +
+               " device pixels a side";
+    gone_ = true;
+    return;
+  }
   const bool fractional = viewport_ != nullptr && scale120_ != 0;
   const bool resized = picture_ == nullptr || picture_->width() != width ||
                        picture_->height() != height;

@@ -84,7 +84,8 @@ class OutputDive {
   Rect OverlayArea() const;
   std::int32_t overlayScale() const;
   // The picture's size in device pixels for the surface's size and scale.
-  void DeviceSize(std::int32_t* width, std::int32_t* height) const;
+  // False, nothing set, when a side would be longer than kMostBufferSide.
+  bool DeviceSize(std::int32_t* width, std::int32_t* height) const;
 
   WaylandDisplay* wl_;
   std::uint32_t name_;
