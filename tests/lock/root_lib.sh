@@ -35,23 +35,24 @@ root_enter() {
   here=$(dirname "${BASH_SOURCE[0]}")
   base=$("$here/debian13_root.sh") || { echo "no Debian 13 root"; exit 1; }
   ROOT_TOP=$(mktemp -d "${TMPDIR:-/tmp}/mandeldive-root.XXXXXX")
-  mount -t tmpfs -o mode=0755 tmpfs "$ROOT_TOP"
-  mkdir "$ROOT_TOP/upper" "$ROOT_TOP/work" "$ROOT_TOP/root"
   ROOT=$ROOT_TOP/root
-  mount -t overlay overlay \
-    -o "lowerdir=$base,upperdir=$ROOT_TOP/upper,workdir=$ROOT_TOP/work" "$ROOT"
-  mount --bind /proc "$ROOT/proc"
-  mount --bind /sys "$ROOT/sys"
-  mount --bind /dev "$ROOT/dev"
-  mount --bind /dev/pts "$ROOT/dev/pts"
-  mount -t tmpfs -o mode=1777 tmpfs "$ROOT/tmp"
-  mount -t tmpfs -o mode=1777 tmpfs "$ROOT/dev/shm"
-  chroot "$ROOT" useradd -m -u "$ROOT_UID" -s /bin/sh "$ROOT_USER"
-  echo "$ROOT_USER:$ROOT_PASSWORD" | chroot "$ROOT" chpasswd
-  # The locker's PAM service, as the package installs it.
-  local pam=$here/../../packaging/linux/pam.d/mandeldive
-  [ -f "$pam" ] && cp "$pam" "$ROOT/etc/pam.d/mandeldive"
-  return 0
+  {
+    mount -t tmpfs -o mode=0755 tmpfs "$ROOT_TOP" &&
+      mkdir "$ROOT_TOP/upper" "$ROOT_TOP/work" "$ROOT" &&
+      mount -t overlay overlay \
+        -o "lowerdir=$base,upperdir=$ROOT_TOP/upper,workdir=$ROOT_TOP/work" "$ROOT" &&
+      mount --bind /proc "$ROOT/proc" &&
+      mount --bind /sys "$ROOT/sys" &&
+      mount --bind /dev "$ROOT/dev" &&
+      mount --bind /dev/pts "$ROOT/dev/pts" &&
+      mount -t tmpfs -o mode=1777 tmpfs "$ROOT/tmp" &&
+      mount -t tmpfs -o mode=1777 tmpfs "$ROOT/dev/shm"
+  } || { echo "could not mount the Debian 13 root at $ROOT"; exit 1; }
+  # The test user, and the locker's PAM service as the package installs it.
+  chroot "$ROOT" useradd -m -u "$ROOT_UID" -s /bin/sh "$ROOT_USER" &&
+    echo "$ROOT_USER:$ROOT_PASSWORD" | chroot "$ROOT" chpasswd &&
+    cp "$here/../../packaging/linux/pam.d/mandeldive" "$ROOT/etc/pam.d/mandeldive" ||
+    { echo "could not make the test user and its PAM service in the root"; exit 1; }
 }
 
 # root_scratch PROGRAM...: sway_scratch's folder, seen inside the root at
