@@ -4,7 +4,8 @@
 # second --lock while the first holds the lock ends with 2, with -f too, and
 # the first still unlocks. SIGKILL and SIGTERM leave the session locked
 # (sway's colour for a lock whose locker has gone, never the desktop), and a
-# new --lock takes the lock over and unlocks. --daemonize returns 0 only
+# new --lock takes the lock over and unlocks. Savers mapped over the lock
+# do not keep the password from it. --daemonize returns 0 only
 # once the session is locked: not while the compositor is stopped, and at
 # once after, the desktop is gone.
 set -u
@@ -68,6 +69,26 @@ for sig in KILL TERM; do
   check "a new --lock takes over: its dive" lock_up "after-$sig"
   check "and unlocks" unlocks "after-$sig"
 done
+
+# Another client's layer surfaces mapped over the lock (two savers 0.7 s
+# apart) take sway 1.10's keyboard focus; the locker takes it back, within
+# 2 s of each. A keyboard stays on the seat meanwhile, so the locker's
+# keyboard sees the focus go; the password is typed until it unlocks.
+check "a --lock to be covered by savers shows its dive" lock_up covered
+as_user wtype -s 30000 &
+holder=$!
+spawn saver1 mandeldive --wayland --delay 60 2>/dev/null
+sleep 0.7
+spawn saver2 mandeldive --wayland --delay 60 2>/dev/null
+typed_until_unlocked() {
+  type_password "$ROOT_PASSWORD"
+  wait_until 4 eval '! running "$locker"'
+}
+check "savers mapped over the lock do not keep the password from it" \
+  wait_until 20 typed_until_unlocked
+kill "$(pid_of saver1)" "$(pid_of saver2)" "$holder" 2>/dev/null
+reap 10 "$locker" "$waiter"
+check "and it ends with 0 (got $rc)" test "$rc" = 0
 
 # With the compositor stopped, nothing can say locked: -f must wait.
 sway=$(pid_of sway)
