@@ -157,7 +157,7 @@ void SessionLock::OnCheckerReadable() {
 void SessionLock::OnTime(Clock::time_point now) {
   if (keys_.OnTime(now)) Refresh();
   // A PAM module that blocks costs the checker, never the lock.
-  if (checker_->KillIfLate(now)) checkerGone_ = true;
+  if (checker_->KillIfLate(now)) checkerGone_ = checkerLate_ = true;
   if (now >= refocusDue_) {
     refocusDue_ = Clock::time_point::max();
     CheckFocus();

@@ -63,6 +63,8 @@ class SessionLock final : public LockKeyboard::Sink {
 
   Outcome outcome() const;
   bool locked() const { return locked_; }
+  // The checker was killed for a check past PasswordChecker::kCheckLimit.
+  bool checkerLate() const { return checkerLate_; }
   // Unlocks: only when outcome() is Unlock.
   void UnlockAndDestroy();
 
@@ -102,6 +104,7 @@ class SessionLock final : public LockKeyboard::Sink {
   bool finished_ = false;
   bool correct_ = false;
   bool checkerGone_ = false;
+  bool checkerLate_ = false;
 };
 
 }  // namespace mandeldive

@@ -370,10 +370,19 @@ int Saver::LockOutcome() {
                    "holds it, or it refused); the session is as it was\n");
       return kExitLockFinished;
     case SessionLock::Outcome::CheckerGone:
-      std::fprintf(stderr,
-                   "mandeldive: the password checker has gone; the session "
-                   "stays locked (run mandeldive --lock again to unlock "
-                   "it)\n");
+      if (lock_->checkerLate()) {
+        std::fprintf(
+            stderr,
+            "mandeldive: the password check took more than %lld s, "
+            "so its checker was ended; the session stays locked "
+            "(run mandeldive --lock again to unlock it)\n",
+            static_cast<long long>(PasswordChecker::kCheckLimit.count()));
+      } else {
+        std::fprintf(stderr,
+                     "mandeldive: the password checker has gone; the session "
+                     "stays locked (run mandeldive --lock again to unlock "
+                     "it)\n");
+      }
       return kExitFailed;
   }
   return -1;
