@@ -7,7 +7,7 @@ set(layers
   engine 0
   surface 1
   output 2 cli 2 settings 2
-  host/posix 3
+  host/posix 3 host/auth 3
   host/win32 4 host/x11 4 host/wayland 4 tools 4 web 4
   host/linux 5)
 set(failures "")

@@ -57,6 +57,37 @@ TEST(X11Options, WaylandTakesNoXWindow) {
   }
 }
 
+// --lock goes with none of the other targets, and --daemonize (-f) only
+// with it.
+TEST(X11Options, LockAloneAndDaemonizeWithIt) {
+  struct {
+    std::vector<const char*> args;
+    bool ok, daemonize;
+  } const cases[] = {
+      {{"--lock"}, true, false},
+      {{"-lock", "-f", "--delay", "0"}, true, true},
+      {{"--daemonize", "--lock"}, true, true},
+      {{"-window", "--lock"}, true, false},
+      {{"--lock", "--wayland"}, false, false},
+      {{"--wayland", "--lock"}, false, false},
+      {{"--lock", "-root"}, false, false},
+      {{"-window-id", "7", "--lock"}, false, false},
+      {{"-f"}, false, false},
+      {{"--wayland", "--daemonize"}, false, false},
+  };
+  for (const auto& c : cases) {
+    X11Options o;
+    std::string error;
+    EXPECT_EQ(Parse(c.args, &o, &error), c.ok) << c.args[0] << " " << error;
+    if (c.ok) {
+      EXPECT_EQ(o.target, X11Target::Lock);
+      EXPECT_EQ(o.daemonize, c.daemonize);
+    } else {
+      EXPECT_TRUE(error.find("--lock") != std::string::npos) << error;
+    }
+  }
+}
+
 TEST(X11Options, VersionUnlessHelp) {
   struct {
     std::vector<const char*> args;

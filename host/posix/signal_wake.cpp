@@ -15,17 +15,28 @@ int wakePipe[2] = {-1, -1};
 // Set only while PollUntilSignal waits.
 volatile std::sig_atomic_t waitingInPoll = 0;
 volatile std::sig_atomic_t signalled = 0;
+volatile std::sig_atomic_t locker = 0;
 
 // Async-signal-safe: write and _exit only.
-void OnSignal(int) {
-  signalled = 1;
-  if (!waitingInPoll) _exit(0);
+void OnSignal(int number) {
+  signalled = number;
+  if (!waitingInPoll) {
+    if (!locker) _exit(0);
+    const ssize_t ignored =
+        write(2, kLockerSignalLine, std::strlen(kLockerSignalLine));
+    (void)ignored;
+    _exit(128 + number);
+  }
   const char byte = 1;
   const ssize_t ignored = write(wakePipe[1], &byte, 1);
   (void)ignored;
 }
 
 }  // namespace
+
+const char kLockerSignalLine[] =
+    "mandeldive: ended by a signal; the session stays locked (run "
+    "mandeldive --lock again to unlock it)\n";
 
 bool InstallSignalWake() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC) != 0) return false;
@@ -34,8 +45,25 @@ bool InstallSignalWake() {
   action.sa_handler = OnSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  if (locker) sigaction(SIGHUP, &action, nullptr);
   return true;
 }
+
+bool InstallLockerSignalWake() {
+  locker = 1;
+  return InstallSignalWake();
+}
+
+void BlockEndingSignals() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  sigaddset(&ending, SIGHUP);
+  sigprocmask(SIG_BLOCK, &ending, nullptr);
+}
+
+int WakeSignal() { return signalled; }
 
 bool PollUntilSignal(pollfd* fds, nfds_t count, int timeoutMs, int* ready) {
   constexpr nfds_t kMost = 3;

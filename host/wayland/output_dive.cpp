@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/tick_timing.h"
+#include "host/wayland/buffer_overlay.h"
 #include "surface/freetype_text.h"
 
 namespace mandeldive {
@@ -69,7 +70,7 @@ const zwlr_layer_surface_v1_listener OutputDive::kLayerListener = {
 const xdg_surface_listener OutputDive::kXdgSurfaceListener = {
     [](void* self, xdg_surface*, std::uint32_t serial) {
       auto* dive = static_cast<OutputDive*>(self);
-      dive->Configured(serial, dive->surfaceWidth_, dive->surfaceHeight_);
+      dive->Configured(serial, dive->toplevelWidth_, dive->toplevelHeight_);
     },
 };
 
@@ -80,8 +81,8 @@ const xdg_toplevel_listener OutputDive::kToplevelListener = {
        wl_array*) {
       auto* dive = static_cast<OutputDive*>(self);
       const std::int32_t scale = std::max(dive->outputScale_, 1);
-      dive->surfaceWidth_ = width > 0 ? width : dive->modeWidth_ / scale;
-      dive->surfaceHeight_ = height > 0 ? height : dive->modeHeight_ / scale;
+      dive->toplevelWidth_ = width > 0 ? width : dive->modeWidth_ / scale;
+      dive->toplevelHeight_ = height > 0 ? height : dive->modeHeight_ / scale;
     },
     // close: the user closed the window, which ends the program
     [](void* self, xdg_toplevel*) {
@@ -96,7 +97,16 @@ const wp_fractional_scale_v1_listener OutputDive::kFractionalListener = {
       auto* dive = static_cast<OutputDive*>(self);
       if (scale == dive->scale120_) return;
       dive->scale120_ = scale;
-      if (dive->configured_) dive->configurePending_ = true;
+      if (dive->configured_) dive->resizePending_ = true;
+    },
+};
+
+const ext_session_lock_surface_v1_listener OutputDive::kLockSurfaceListener = {
+    [](void* self, ext_session_lock_surface_v1*, std::uint32_t serial,
+       std::uint32_t width, std::uint32_t height) {
+      static_cast<OutputDive*>(self)->Configured(
+          serial, static_cast<std::int32_t>(width),
+          static_cast<std::int32_t>(height));
     },
 };
 
@@ -117,14 +127,18 @@ OutputDive::OutputDive(WaylandDisplay* wl, std::uint32_t name,
 OutputDive::~OutputDive() {
   if (frame_ != nullptr) wl_callback_destroy(frame_);
   if (engine_ != nullptr) engine_->Detach();
-  buffers_[0].reset();
-  buffers_[1].reset();
   if (fractional_ != nullptr) wp_fractional_scale_v1_destroy(fractional_);
   if (viewport_ != nullptr) wp_viewport_destroy(viewport_);
   if (layer_ != nullptr) zwlr_layer_surface_v1_destroy(layer_);
   if (toplevel_ != nullptr) xdg_toplevel_destroy(toplevel_);
   if (xdgSurface_ != nullptr) xdg_surface_destroy(xdgSurface_);
+  if (lockSurface_ != nullptr)
+    ext_session_lock_surface_v1_destroy(lockSurface_);
+  // The surface first: then no buffer of ours is on screen any more.
   if (surface_ != nullptr) wl_surface_destroy(surface_);
+  buffers_[0].reset();
+  buffers_[1].reset();
+  retired_.clear();
   if (wl_output_get_version(output_) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
     wl_output_release(output_);
   } else {
@@ -138,8 +152,10 @@ void OutputDive::OnOutputDone() {
     MakeSurface();
     return;
   }
-  // A new integer scale changes the picture's size in device pixels.
-  if (configured_ && viewport_ == nullptr) configurePending_ = true;
+  // A new integer scale changes the picture's size in device pixels; a
+  // move or another output's change leaves it as it is. Either way no
+  // configure comes with it, so nothing is acked.
+  if (configured_) resizePending_ = true;
 }
 
 void OutputDive::MakeSurface() {
@@ -150,6 +166,15 @@ void OutputDive::MakeSurface() {
     wp_fractional_scale_v1_add_listener(fractional_, &kFractionalListener,
                                         this);
     viewport_ = wp_viewporter_get_viewport(wl_->viewporter, surface_);
+  }
+  if (wl_->lock != nullptr) {
+    // A lock surface is configured at once, and must not be committed
+    // before its first configure is acked.
+    lockSurface_ =
+        ext_session_lock_v1_get_lock_surface(wl_->lock, surface_, output_);
+    ext_session_lock_surface_v1_add_listener(lockSurface_,
+                                             &kLockSurfaceListener, this);
+    return;
   }
   if (wl_->layerShell != nullptr) {
     layer_ = zwlr_layer_shell_v1_get_layer_surface(
@@ -186,37 +211,61 @@ void OutputDive::Configured(std::uint32_t serial, std::int32_t width,
   surfaceWidth_ = width;
   surfaceHeight_ = height;
   configured_ = true;
-  configurePending_ = true;
+  ackPending_ = true;
 }
 
-void OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
+void OutputDive::AckConfigure() {
+  if (lockSurface_ != nullptr)
+    ext_session_lock_surface_v1_ack_configure(lockSurface_, configureSerial_);
+  else if (layer_ != nullptr)
+    zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
+  else
+    xdg_surface_ack_configure(xdgSurface_, configureSerial_);
+}
+
+bool OutputDive::DeviceSize(std::int32_t* width, std::int32_t* height) const {
+  // In 64 bits: sizes and scales are the compositor's to send.
+  std::int64_t w = 0, h = 0;
   if (viewport_ != nullptr && scale120_ != 0) {
     // Rounded half away from zero, as the fractional-scale protocol asks.
-    *width = static_cast<std::int32_t>(
-        (std::int64_t{surfaceWidth_} * scale120_ + 60) / 120);
-    *height = static_cast<std::int32_t>(
-        (std::int64_t{surfaceHeight_} * scale120_ + 60) / 120);
-    return;
+    w = (std::int64_t{surfaceWidth_} * scale120_ + 60) / 120;
+    h = (std::int64_t{surfaceHeight_} * scale120_ + 60) / 120;
+  } else {
+    w = std::int64_t{surfaceWidth_} * outputScale_;
+    h = std::int64_t{surfaceHeight_} * outputScale_;
   }
-  *width = surfaceWidth_ * outputScale_;
-  *height = surfaceHeight_ * outputScale_;
+  if (w > kMostBufferSide || h > kMostBufferSide) return false;
+  *width = static_cast<std::int32_t>(w);
+  *height = static_cast<std::int32_t>(h);
+  return true;
 }
 
 void OutputDive::ApplyConfigure(Clock::time_point now) {
-  if (!configurePending_ || gone_) return;
-  configurePending_ = false;
+  if (!changePending() || gone_) return;
+  const bool ack = ackPending_;
+  ackPending_ = false;
+  resizePending_ = false;
   if (surfaceWidth_ <= 0 || surfaceHeight_ <= 0) {
     // Nothing sensible to draw yet; a later configure will say.
-    if (layer_ != nullptr)
-      zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
-    else
-      xdg_surface_ack_configure(xdgSurface_, configureSerial_);
+    if (ack) AckConfigure();
     return;
   }
   std::int32_t width = 0, height = 0;
-  DeviceSize(&width, &height);
-  if (picture_ == nullptr || picture_->width() != width ||
-      picture_->height() != height) {
+  if (!DeviceSize(&width, &height)) {
+    problem_ = "the output's surface of " + std::to_string(surfaceWidth_) +
+               "x" + std::to_string(surfaceHeight_) +
+               " at its scale is more than " + std::to_string(kMostBufferSide) +
+               " device pixels a side";
+    gone_ = true;
+    return;
+  }
+  const bool fractional = viewport_ != nullptr && scale120_ != 0;
+  const bool resized = picture_ == nullptr || picture_->width() != width ||
+                       picture_->height() != height;
+  // An output moved, or a neighbour changed: the surface is as it was.
+  if (!ack && !resized && shownScale_ == (fractional ? 0 : outputScale_))
+    return;
+  if (resized) {
     std::unique_ptr<ShmBuffer> fresh[2];
     for (auto& b : fresh) {
       b = ShmBuffer::Create(wl_->shm, width, height, &problem_);
@@ -224,6 +273,9 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
         gone_ = true;
         return;
       }
+    }
+    for (auto& b : buffers_) {
+      if (b != nullptr && b->busy) retired_.push_back(std::move(b));
     }
     buffers_[0] = std::move(fresh[0]);
     buffers_[1] = std::move(fresh[1]);
@@ -255,7 +307,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
       frame_ = nullptr;
     }
   }
-  if (viewport_ != nullptr && scale120_ != 0) {
+  if (fractional) {
     wl_surface_set_buffer_scale(surface_, 1);
     wp_viewport_set_destination(viewport_, surfaceWidth_, surfaceHeight_);
     shownScale_ = 0;
@@ -268,10 +320,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
   wl_region_add(opaque, 0, 0, surfaceWidth_, surfaceHeight_);
   wl_surface_set_opaque_region(surface_, opaque);
   wl_region_destroy(opaque);
-  if (layer_ != nullptr)
-    zwlr_layer_surface_v1_ack_configure(layer_, configureSerial_);
-  else
-    xdg_surface_ack_configure(xdgSurface_, configureSerial_);
+  if (ack) AckConfigure();
   damage_ = {0, 0, width, height};
   MarkDirty(damage_);
   // Shown at once: the configure's answer is a buffer of the new size.
@@ -279,7 +328,7 @@ void OutputDive::ApplyConfigure(Clock::time_point now) {
 }
 
 bool OutputDive::Due(Clock::time_point now) const {
-  return ticking() && !configurePending_ && !DoneTicking() && now >= nextTick_;
+  return ticking() && !changePending() && !DoneTicking() && now >= nextTick_;
 }
 
 bool OutputDive::DoneTicking() const {
@@ -328,8 +377,29 @@ void OutputDive::OnColumn(void* self, std::int32_t x) {
   dive->Present();
 }
 
+std::int32_t OutputDive::overlayScale() const {
+  if (viewport_ != nullptr && scale120_ != 0)
+    return std::max<std::int32_t>(1, (scale120_ + 60) / 120);
+  return std::max(outputScale_, 1);
+}
+
+Rect OutputDive::OverlayArea() const {
+  if (wl_->overlay == nullptr || picture_ == nullptr) return {0, 0, 0, 0};
+  return wl_->overlay->Area(picture_->width(), picture_->height(),
+                            overlayScale());
+}
+
+void OutputDive::OverlayChanged() {
+  if (picture_ == nullptr || gone_) return;
+  MarkDirty(Union(overlayShown_, OverlayArea()));
+  Present();
+}
+
 void OutputDive::CopyInto(ShmBuffer& b) const {
-  const Rect r = b.stale;
+  // The overlay is drawn over a fresh copy of what lies under it, every
+  // time, so it never darkens what it darkened before.
+  const Rect over = OverlayArea();
+  const Rect r = Union(b.stale, over);
   const PixelView view = picture_->view();
   std::uint32_t* const out = b.pixels();
   const std::int32_t stride = b.width();
@@ -347,10 +417,13 @@ void OutputDive::CopyInto(ShmBuffer& b) const {
       }
     }
   }
+  if (!Empty(over)) {
+    wl_->overlay->Draw(out, stride, b.width(), b.height(), overlayScale());
+  }
 }
 
 void OutputDive::Present() {
-  if (gone_ || picture_ == nullptr || configurePending_ || frame_ != nullptr ||
+  if (gone_ || picture_ == nullptr || changePending() || frame_ != nullptr ||
       Empty(damage_)) {
     return;
   }
@@ -364,6 +437,12 @@ void OutputDive::Present() {
   if (free == nullptr) return;  // both with the compositor: wait for one
   CopyInto(*free);
   free->stale = {0, 0, 0, 0};
+  overlayShown_ = OverlayArea();
+  retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
+                                [](const std::unique_ptr<ShmBuffer>& b) {
+                                  return !b->busy;
+                                }),
+                 retired_.end());
   wl_surface_attach(surface_, free->buffer(), 0, 0);
   wl_surface_damage_buffer(surface_, damage_.left, damage_.top,
                            damage_.right - damage_.left,

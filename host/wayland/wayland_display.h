@@ -8,12 +8,15 @@
 
 #include <cstdint>
 
+#include "ext-session-lock-v1-client-protocol.h"
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace mandeldive {
+
+class BufferOverlay;
 
 // The dive's own settings, as the command line gave them.
 struct DiveSettings {
@@ -33,6 +36,11 @@ struct WaylandDisplay {
   // Both or neither: the fractional scale is shown through a viewport.
   wp_viewporter* viewporter = nullptr;
   wp_fractional_scale_manager_v1* fractionalScale = nullptr;
+  // The locker's lock: where it is set, every output's surface is a lock
+  // surface of it, and neither shell is used.
+  ext_session_lock_v1* lock = nullptr;
+  // Drawn over every output's buffers, never into its picture; or null.
+  const BufferOverlay* overlay = nullptr;
   DiveSettings settings;
   // Reads and handles whatever events have arrived, without waiting.
   void (*pump)(void* context) = nullptr;

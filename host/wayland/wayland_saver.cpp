@@ -16,8 +16,11 @@
 #include <vector>
 
 #include "host/posix/signal_wake.h"
+#include "host/wayland/lock_keyboard.h"
 #include "host/wayland/output_dive.h"
+#include "host/wayland/session_lock.h"
 #include "host/wayland/wayland_display.h"
+#include "host/wayland/wayland_lock.h"
 
 namespace mandeldive {
 
@@ -30,19 +33,28 @@ const char* DisplayName() {
   return name != nullptr && name[0] != '\0' ? name : "wayland-0";
 }
 
-// One seat's pointer: a button on any of our surfaces ends the program.
+// One seat's pointer: a button on any of our surfaces ends the saver. The
+// locker takes the seat's keyboard instead, and no pointer.
 struct Seat {
   std::uint32_t name = 0;
   wl_seat* seat = nullptr;
   wl_pointer* pointer = nullptr;
   bool* stop = nullptr;
+  SessionLock* lock = nullptr;
+  std::unique_ptr<LockKeyboard> keyboard;
 
   ~Seat() {
     DropPointer();
+    DropKeyboard();
     if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
       wl_seat_release(seat);
     else
       wl_seat_destroy(seat);
+  }
+  void DropKeyboard() {
+    if (keyboard == nullptr) return;
+    lock->ForgetKeyboard(keyboard.get());
+    keyboard.reset();
   }
   void DropPointer() {
     if (pointer == nullptr) return;
@@ -80,6 +92,16 @@ const wl_pointer_listener kPointerListener = {
 const wl_seat_listener kSeatListener = {
     [](void* self, wl_seat* seat, std::uint32_t capabilities) {
       auto* s = static_cast<Seat*>(self);
+      if (s->lock != nullptr) {
+        // A keyboard taken away and brought back is a new one, with the
+        // keymap the compositor sends it.
+        const bool keys = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+        if (keys && s->keyboard == nullptr)
+          s->keyboard = s->lock->MakeKeyboard(seat);
+        else if (!keys)
+          s->DropKeyboard();
+        return;
+      }
       const bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
       if (has && s->pointer == nullptr) {
         s->pointer = wl_seat_get_pointer(seat);
@@ -99,7 +121,9 @@ const xdg_wm_base_listener kWmBaseListener = {
 
 class Saver {
  public:
-  explicit Saver(wl_display* display) { wl_.display = display; }
+  Saver(wl_display* display, SessionLock* lock) : lock_(lock) {
+    wl_.display = display;
+  }
   ~Saver() {
     dives_.clear();
     seats_.clear();
@@ -133,16 +157,28 @@ class Saver {
   // The connection failed or the compositor ended it: one line, exit 1.
   [[noreturn]] void Lost();
   bool Finished() const;
+  // A button or a closed window ends the saver; nothing but the unlock
+  // ends the locker.
+  bool Stopped() const { return stop_ && lock_ == nullptr; }
   void Wait(int timeoutMs);
+  // The locker: what its lock, keys and checker call for now; -1 to go on.
+  int LockOutcome();
+  // Unlocks, and waits (bounded) until the compositor has seen it.
+  int Unlock();
 
   WaylandDisplay wl_;
+  SessionLock* lock_;
   wl_registry* registry_ = nullptr;
   std::vector<std::unique_ptr<OutputDive>> dives_;
   std::vector<std::unique_ptr<Seat>> seats_;
   // Outputs announced before the shells were known.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> waitingOutputs_;
+  // Outputs whose dives were dropped for new lock surfaces: bound again
+  // once the old dives are gone.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> rebind_;
   bool globalsKnown_ = false;
   bool stop_ = false;
+  bool unlocked_ = false;
 };
 
 template <typename T>
@@ -166,6 +202,8 @@ const wl_registry_listener Saver::kRegistryListener = {
 void Saver::OnGlobal(std::uint32_t name, const char* interface,
                      std::uint32_t version) {
   const std::string is = interface;
+  if (lock_ != nullptr && lock_->Bind(registry_, name, interface, version))
+    return;
   if (is == wl_compositor_interface.name) {
     wl_.compositor = Bind<wl_compositor>(registry_, name,
                                          &wl_compositor_interface, version, 4);
@@ -188,6 +226,7 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
     auto seat = std::make_unique<Seat>();
     seat->name = name;
     seat->stop = &stop_;
+    seat->lock = lock_;
     seat->seat = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, 5);
     wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
     seats_.push_back(std::move(seat));
@@ -201,6 +240,7 @@ void Saver::OnGlobal(std::uint32_t name, const char* interface,
 }
 
 void Saver::AddOutput(std::uint32_t name, std::uint32_t version) {
+  if (unlocked_) return;
   dives_.push_back(std::make_unique<OutputDive>(
       &wl_, name,
       Bind<wl_output>(registry_, name, &wl_output_interface, version, 4)));
@@ -219,15 +259,19 @@ void Saver::OnGlobalRemove(std::uint32_t name) {
 
 void Saver::Lost() {
   const int error = wl_display_get_error(wl_.display);
-  std::uint32_t code = 0;
-  const wl_interface* interface = nullptr;
   if (error == EPROTO) {
-    wl_display_get_protocol_error(wl_.display, &interface, &code);
+    // The code is what the call returns; the last argument is the id of
+    // the object the error is about.
+    std::uint32_t id = 0;
+    const wl_interface* interface = nullptr;
+    const std::uint32_t code =
+        wl_display_get_protocol_error(wl_.display, &interface, &id);
     std::fprintf(stderr,
                  "mandeldive: the Wayland display '%s' ended the connection: "
-                 "error %u on %s\n",
+                 "protocol error %u on %s@%u\n",
                  DisplayName(), code,
-                 interface != nullptr ? interface->name : "an unknown object");
+                 interface != nullptr ? interface->name : "an unknown object",
+                 id);
   } else {
     std::fprintf(stderr,
                  "mandeldive: lost the connection to the Wayland display "
@@ -254,13 +298,20 @@ void Saver::Wait(int timeoutMs) {
     }
     events |= POLLOUT;
   }
-  pollfd fds[1] = {{wl_display_get_fd(wl_.display), events, 0}};
+  pollfd fds[2] = {{wl_display_get_fd(wl_.display), events, 0},
+                   {lock_ != nullptr ? lock_->checkerFd() : -1, POLLIN, 0}};
   int ready = 0;
-  if (PollUntilSignal(fds, 1, timeoutMs, &ready)) {
+  if (PollUntilSignal(fds, lock_ != nullptr ? 2 : 1, timeoutMs, &ready)) {
     // Leave without a word to the compositor, which may be stopped; it
-    // cleans up after a closed connection itself.
+    // cleans up after a closed connection itself, and keeps a lock locked.
+    if (lock_ != nullptr) {
+      std::fputs(kLockerSignalLine, stderr);
+      _exit(128 + WakeSignal());
+    }
     _exit(kExitOk);
   }
+  if (lock_ != nullptr && ready > 0 && fds[1].revents != 0)
+    lock_->OnCheckerReadable();
   if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
     if (wl_display_read_events(wl_.display) < 0) Lost();
   } else {
@@ -274,7 +325,8 @@ void Saver::Pump(void* self) {
   saver->Wait(0);
   // A button in the middle of a long pass ends the program now, not when
   // the pass is over; nothing of ours needs more than the process's end.
-  if (saver->stop_) {
+  // Never the locker's: its 0 means unlocked.
+  if (saver->stop_ && saver->lock_ == nullptr) {
     wl_display_flush(saver->wl_.display);
     _exit(kExitOk);
   }
@@ -292,6 +344,89 @@ bool Saver::Finished() const {
   return any;
 }
 
+int Saver::LockOutcome() {
+  lock_->OnTime(Clock::now());
+  if (lock_->TakeFeedbackChange()) {
+    for (auto& dive : dives_) dive->OverlayChanged();
+  }
+  if (lock_->TakeRefocus()) {
+    // Each output's lock surface goes and a new one comes, on the output
+    // bound afresh: the old one is destroyed before the new one is asked
+    // for, as one lock surface an output is all the protocol allows.
+    for (auto& dive : dives_) {
+      if (dive->gone()) continue;
+      dive->SetGone();
+      rebind_.emplace_back(dive->name(), dive->version());
+    }
+  }
+  switch (lock_->outcome()) {
+    case SessionLock::Outcome::Running:
+      return -1;
+    case SessionLock::Outcome::Unlock:
+      return Unlock();
+    case SessionLock::Outcome::Finished:
+      std::fprintf(stderr,
+                   "mandeldive: the compositor ended the lock (another locker "
+                   "holds it, or it refused); the session is as it was\n");
+      return kExitLockFinished;
+    case SessionLock::Outcome::CheckerGone:
+      if (lock_->checkerLate()) {
+        std::fprintf(
+            stderr,
+            "mandeldive: the password check took more than %lld s, "
+            "so its checker was ended; the session stays locked "
+            "(run mandeldive --lock again to unlock it)\n",
+            static_cast<long long>(PasswordChecker::kCheckLimit.count()));
+      } else {
+        std::fprintf(stderr,
+                     "mandeldive: the password checker has gone; the session "
+                     "stays locked (run mandeldive --lock again to unlock "
+                     "it)\n");
+      }
+      return kExitFailed;
+  }
+  return -1;
+}
+
+// After unlock_and_destroy nothing else may go first: the compositor is
+// to have unlocked before the program ends, so it waits for the answer to
+// a sync, within a bound (a stopped compositor must not hold it for ever).
+int Saver::Unlock() {
+  // From here on the session is unlocked: a signal must not end the
+  // program saying it stays locked. Blocked, they wait for its end, which
+  // comes within the bound below.
+  BlockEndingSignals();
+  lock_->UnlockAndDestroy();
+  // The lock surfaces go with the lock, and no output that comes now gets
+  // one: the lock object is gone.
+  unlocked_ = true;
+  dives_.clear();
+  bool done = false;
+  wl_callback* sync = wl_display_sync(wl_.display);
+  static const wl_callback_listener kDone = {
+      [](void* flag, wl_callback* callback, std::uint32_t) {
+        wl_callback_destroy(callback);
+        *static_cast<bool*>(flag) = true;
+      },
+  };
+  wl_callback_add_listener(sync, &kDone, &done);
+  const Clock::time_point until = Clock::now() + std::chrono::seconds(5);
+  while (!done && Clock::now() < until) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          until - Clock::now())
+                          .count();
+    Wait(static_cast<int>(std::max<long long>(left, 0)) + 1);
+  }
+  if (!done) {
+    wl_callback_destroy(sync);
+    std::fprintf(stderr,
+                 "mandeldive: the compositor did not answer the unlock "
+                 "within 5 s\n");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   wl_.settings.mandelbrotColor = options.mandelbrotColor;
   wl_.settings.backgroundColor = options.backgroundColor;
@@ -302,28 +437,43 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   registry_ = wl_display_get_registry(wl_.display);
   wl_registry_add_listener(registry_, &kRegistryListener, this);
   if (wl_display_roundtrip(wl_.display) < 0) Lost();
-  const char* missing = wl_.compositor == nullptr ? "wl_compositor"
-                        : wl_.shm == nullptr      ? "wl_shm"
-                        : wl_.layerShell == nullptr && wl_.wmBase == nullptr
-                            ? "zwlr_layer_shell_v1 or xdg_wm_base"
-                            : nullptr;
+  if (lock_ != nullptr && !lock_->available()) {
+    std::fprintf(stderr,
+                 "mandeldive: the compositor cannot lock this way: the "
+                 "Wayland display '%s' offers no ext_session_lock_manager_v1\n",
+                 DisplayName());
+    return kExitFailed;
+  }
+  const char* missing =
+      wl_.compositor == nullptr ? "wl_compositor"
+      : wl_.shm == nullptr      ? "wl_shm"
+      : lock_ == nullptr && wl_.layerShell == nullptr && wl_.wmBase == nullptr
+          ? "zwlr_layer_shell_v1 or xdg_wm_base"
+          : nullptr;
   if (missing != nullptr) {
     std::fprintf(stderr, "mandeldive: the Wayland display '%s' offers no %s\n",
                  DisplayName(), missing);
     return kExitFailed;
   }
   globalsKnown_ = true;
+  // The lock is asked for before any output has a surface: each then gets
+  // a lock surface.
+  if (lock_ != nullptr) lock_->Begin(&wl_);
   for (const auto& [name, version] : waitingOutputs_) AddOutput(name, version);
   waitingOutputs_.clear();
 
   for (;;) {
-    if (stop_) break;
+    if (lock_ != nullptr) {
+      const int rc = LockOutcome();
+      if (rc >= 0) return rc;
+    }
+    if (Stopped()) break;
     const Clock::time_point now = Clock::now();
     for (auto& dive : dives_) {
       if (dive->closeRequested()) stop_ = true;
       dive->ApplyConfigure(now);
     }
-    if (stop_) break;
+    if (Stopped()) break;
     // Outputs that went away take their dives with them; one that cannot
     // be drawn on (too large for the memory there is) says so, and the
     // others go on.
@@ -336,7 +486,19 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
                                   return d->gone();
                                 }),
                  dives_.end());
-    if (Finished()) break;
+    for (const auto& [name, version] : rebind_) AddOutput(name, version);
+    rebind_.clear();
+    // With --ticks the run ends one delay after the last step; with no
+    // output left to step on it would never end.
+    if (lock_ == nullptr && wl_.settings.ticks >= 0 && dives_.empty()) {
+      std::fprintf(stderr,
+                   "mandeldive: no output of the Wayland display '%s' can be "
+                   "drawn on\n",
+                   DisplayName());
+      return kExitFailed;
+    }
+    // The locker stays when its dives have made their steps.
+    if (lock_ == nullptr && Finished()) break;
     // By index: a pass lets events in, and an output announced then joins
     // the list while we walk it.
     bool ticked = false;
@@ -357,6 +519,13 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
     // says something: no timer runs between steps.
     int timeout = -1;
     const Clock::time_point later = Clock::now();
+    if (lock_ != nullptr && lock_->nextDeadline() != Clock::time_point::max()) {
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            lock_->nextDeadline() - later)
+                            .count() +
+                        1;
+      timeout = static_cast<int>(std::clamp<long long>(wait, 0, 3600000));
+    }
     for (auto& dive : dives_) {
       if (!dive->ticking() || dive->DoneTicking()) continue;
       const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -372,7 +541,9 @@ int Saver::Run(const CommonOptions& options, std::int64_t delaySeconds) {
   // The last requests go out; waiting for an answer could hang on a
   // compositor that has stopped.
   wl_display_flush(wl_.display);
-  return kExitOk;
+  // The locker leaves the loop only through LockOutcome; should it ever
+  // get here, it must not say unlocked.
+  return lock_ == nullptr ? kExitOk : kExitFailed;
 }
 
 }  // namespace
@@ -390,13 +561,15 @@ int RunWaylandSaver(const CommonOptions& options, std::int64_t delaySeconds) {
     wl_display_disconnect(display);
     return kExitFailed;
   }
-  int rc;
-  {
-    Saver saver(display);
-    rc = saver.Run(options, delaySeconds);
-  }
+  const int rc = RunWaylandDives(display, options, delaySeconds, nullptr);
   wl_display_disconnect(display);
   return rc;
+}
+
+int RunWaylandDives(wl_display* display, const CommonOptions& options,
+                    std::int64_t delaySeconds, SessionLock* lock) {
+  Saver saver(display, lock);
+  return saver.Run(options, delaySeconds);
 }
 
 }  // namespace mandeldive

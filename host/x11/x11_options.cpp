@@ -9,7 +9,17 @@ namespace mandeldive {
 
 namespace {
 
-enum Option { kRoot, kWindow, kWindowId, kWayland, kDelay, kOwnOptions };
+enum Option {
+  kRoot,
+  kWindow,
+  kWindowId,
+  kWayland,
+  kLock,
+  kDaemonize,
+  kDaemonizeShort,
+  kDelay,
+  kOwnOptions
+};
 
 // In the order of Option, then the common block.
 const std::vector<OptionSpec> kOptions = WithCommonOptions(
@@ -20,6 +30,13 @@ const std::vector<OptionSpec> kOptions = WithCommonOptions(
          "draw into the existing window ID (decimal or 0x hex)"},
         {"wayland", nullptr,
          "cover every output of the Wayland display $WAYLAND_DISPLAY"},
+        {"lock", nullptr,
+         "lock the Wayland session, a dive on every output, until the "
+         "user's password"},
+        {"daemonize", nullptr,
+         "with --lock: return once the session is locked, the lock "
+         "running on"},
+        {"f", nullptr, "the same as --daemonize"},
         {"delay", "SECONDS",
          "seconds from the end of one step to the next, 0.." +
              std::to_string(kMaxDelaySeconds) + " (default " +
@@ -34,6 +51,7 @@ class X11Sink final : public CommonOptionSink {
 
   X11Options o;
   bool wayland = false;
+  bool lock = false;
   // The last X window named, for the error when --wayland comes too.
   const char* xTarget = nullptr;
 
@@ -50,6 +68,13 @@ class X11Sink final : public CommonOptionSink {
         return true;
       case kWayland:
         wayland = true;
+        return true;
+      case kLock:
+        lock = true;
+        return true;
+      case kDaemonize:
+      case kDaemonizeShort:
+        o.daemonize = true;
         return true;
       case kWindowId:
         if (!ParseWindowId(value, &o.windowId)) {
@@ -73,7 +98,8 @@ class X11Sink final : public CommonOptionSink {
 }  // namespace
 
 std::string X11Usage() {
-  return "usage: mandeldive [-root | -window-id ID | --wayland] [options]\n" +
+  return "usage: mandeldive [-root | -window-id ID | --wayland | --lock [-f]] "
+         "[options]\n" +
          OptionLines(kOptions.data(), kOptions.size(), "-") +
          "  Options take one dash or two.\n"
          "  Without -root, -window-id or --wayland it opens its own 800x600 "
@@ -81,8 +107,15 @@ std::string X11Usage() {
          "  A mouse button, q or Escape in its own window, SIGTERM or SIGINT "
          "end it;\n"
          "  on Wayland, a mouse button on any output, SIGTERM or SIGINT.\n"
-         "exit codes: 0 ended, 1 no display or window, or the display went "
-         "away, 2 bad input\n";
+         "  --lock ends only with the user's password; anything else leaves "
+         "the\n"
+         "  session locked (run mandeldive --lock again to unlock it).\n"
+         "exit codes: 0 ended (--lock: unlocked), 1 no display or window, or "
+         "the display\n"
+         "  went away (--lock: no lock, the checker or the compositor gone), "
+         "2 bad input\n"
+         "  (--lock: the compositor ended the lock), 128+N --lock ended by "
+         "signal N\n";
 }
 
 bool ParseWindowId(const std::string& text, std::uint64_t* id) {
@@ -116,8 +149,20 @@ bool ParseX11Args(int argc, const char* const* argv, X11Options* options,
              sink.xTarget;
     return false;
   }
+  if (sink.lock && (sink.wayland || sink.xTarget != nullptr)) {
+    *error = std::string(
+                 "--lock locks the Wayland session; it does not go "
+                 "with ") +
+             (sink.wayland ? "--wayland" : sink.xTarget);
+    return false;
+  }
+  if (sink.o.daemonize && !sink.lock) {
+    *error = "--daemonize (-f) is for --lock";
+    return false;
+  }
   *options = sink.o;
   if (sink.wayland) options->target = X11Target::Wayland;
+  if (sink.lock) options->target = X11Target::Lock;
   if (options->help) options->version = false;
   return true;
 }

@@ -1,6 +1,7 @@
 // The Linux saver's command line, in xscreensaver's manner: single- and
 // double-dash spellings alike. The same program draws on X11 or, with
-// --wayland, on every output of a Wayland compositor.
+// --wayland, on every output of a Wayland compositor, or with --lock locks
+// a Wayland session behind the dive.
 #ifndef MANDELDIVE_HOST_X11_X11_OPTIONS_H_
 #define MANDELDIVE_HOST_X11_X11_OPTIONS_H_
 
@@ -15,7 +16,7 @@ namespace mandeldive {
 // The whole usage text, made from the option table.
 std::string X11Usage();
 
-enum class X11Target { OwnWindow, Root, WindowId, Wayland };
+enum class X11Target { OwnWindow, Root, WindowId, Wayland, Lock };
 
 // X resource ids, windows among them, have 29 bits: the top three are 0.
 constexpr std::uint64_t kMaxWindowId = 0x1FFFFFFF;
@@ -31,6 +32,8 @@ struct X11Options : CommonOptions {
   X11Target target = X11Target::OwnWindow;
   std::uint64_t windowId = 0;  // for WindowId
   std::int64_t delaySeconds = kDefaultDelaySeconds;
+  // --daemonize (-f), with --lock only: return once the session is locked.
+  bool daemonize = false;
 };
 
 // Reads argv[1..argc-1]; false with a one-line reason in *error.

@@ -90,7 +90,8 @@ Window ChooseWindow(Display* display, const X11Options& options, bool* own) {
       return DefaultRootWindow(display);
     }
     case X11Target::OwnWindow:
-    case X11Target::Wayland:  // not ours: the program sends it elsewhere
+    case X11Target::Wayland:  // not ours: the program sends them elsewhere
+    case X11Target::Lock:
       break;
   }
   *own = true;

@@ -67,6 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   // --wayland draws on no X window: with one named, the line is refused.
   if (options.target == X11Target::Wayland && options.windowId != 0)
     Broken("--wayland with a window id", std::to_string(options.windowId));
+  // --lock draws on no X window either, and --daemonize is for it alone.
+  if (options.target == X11Target::Lock && options.windowId != 0)
+    Broken("--lock with a window id", std::to_string(options.windowId));
+  if (options.daemonize && options.target != X11Target::Lock)
+    Broken("--daemonize without --lock", "");
   if (options.mandelbrotColor >= kInsideSchemeCount)
     Broken("inside scheme", "");
   if (options.backgroundColor >= kEscapeSchemeCount)

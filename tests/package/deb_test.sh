@@ -17,6 +17,7 @@ t=$CHECK_TMP
 
 # Every file the package holds, and nothing else.
 cat >"$t/layout" <<'LAYOUT'
+/etc/pam.d/mandeldive
 /usr/bin/mandeldive
 /usr/bin/mandeldive-render
 /usr/libexec/xscreensaver/mandeldive
@@ -48,6 +49,8 @@ check "Version: $VERSION" test "$(field Version)" = "$VERSION"
 check "Architecture: $ARCH" test "$(field Architecture)" = "$ARCH"
 check "Section: x11" test "$(field Section)" = x11
 check "Recommends: xscreensaver" test "$(field Recommends)" = xscreensaver
+check "the PAM service is a conffile" \
+  test "$(dpkg-deb -I "$DEB" conffiles)" = /etc/pam.d/mandeldive
 depends_from_shlibdeps() {
   local depends
   depends=$(field Depends)

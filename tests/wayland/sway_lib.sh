@@ -12,7 +12,7 @@ sway_scratch() {
   chmod 0755 "$SWAY_TMP"
   SWAY_BIN=$SWAY_TMP/bin
   mkdir -p "$SWAY_BIN" "$SWAY_TMP/run" "$SWAY_TMP/out"
-  cp "$@" "$SWAY_BIN/"
+  [ $# = 0 ] || cp "$@" "$SWAY_BIN/"
   chmod -R a+rX "$SWAY_BIN"
   chmod 0700 "$SWAY_TMP/run"
   chmod 1777 "$SWAY_TMP/out"
@@ -32,7 +32,8 @@ sway_scratch() {
 }
 
 # as_user COMMAND...: COMMAND as that user, with the compositor's
-# environment and nothing else of ours.
+# environment and nothing else of ours; inside the root $SWAY_ROOT, when
+# set (tests/lock/root_lib.sh).
 as_user() {
   local env=(env -i PATH="$SWAY_BIN:/usr/bin:/bin" HOME="$SWAY_TMP"
     XDG_RUNTIME_DIR="$SWAY_TMP/run" WAYLAND_DISPLAY=wayland-1
@@ -41,7 +42,9 @@ as_user() {
   local sock
   sock=$(ls "$SWAY_TMP"/run/sway-ipc.*.sock 2>/dev/null | head -n1)
   [ -n "$sock" ] && env+=(SWAYSOCK="$sock")
-  if [ "$SWAY_USER" = "$(id -un)" ]; then
+  if [ -n "${SWAY_ROOT:-}" ]; then
+    chroot "$SWAY_ROOT" runuser -u "$SWAY_USER" -- "${env[@]}" "$@"
+  elif [ "$SWAY_USER" = "$(id -un)" ]; then
     "${env[@]}" "$@"
   else
     runuser -u "$SWAY_USER" -- "${env[@]}" "$@"

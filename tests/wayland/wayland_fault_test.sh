@@ -3,7 +3,10 @@
 # under it, each case on a headless sway of its own: the compositor killed
 # or stopped while the saver draws and while it waits for its next step,
 # an output too large for the memory the saver may have, and no compositor
-# at all.
+# at all. With --ticks and no output that can be drawn on, it ends with 1.
+# `mandeldive --lock` on a compositor without ext-session-lock-v1 (sway
+# 1.7) ends with 1 and one line before it draws anything; with -f, so
+# does the parent that waits for the lock.
 set -u
 SAVER=$1 RENDER=$2
 here=$(dirname "$0")
@@ -72,7 +75,37 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
   kill -TERM "$(pid_of saver)"
   wait_for 30 "$waiter" "the saver"
   stop_sway
+
+  # --ticks ends the run one delay after the last step; with nothing to
+  # step on, it ends at once, with 1 and a line.
+  start_sway 1 "output HEADLESS-1 resolution 3840x2160" || exit 1
+  spawn saver sh -c 'ulimit -v 60000; exec mandeldive --wayland --ticks 2 --delay 0' 2>"$t/err"
+  waiter=$!
+  check "--ticks and no output to draw on: it ends within 10 s" \
+    gone_within 10 "$(pid_of saver)"
+  kill -KILL "$(pid_of saver)" 2>/dev/null
+  wait "$waiter"
+  rc=$?
+  check "--ticks and no output to draw on: exit code 1 (was $rc)" test "$rc" = 1
+  check "--ticks and no output to draw on: a line says so ($(tail -n1 "$t/err"))" \
+    grep -qx "mandeldive: no output of the Wayland display 'wayland-1' can be drawn on" "$t/err"
+  stop_sway
 fi
+
+start_sway 1 "output HEADLESS-1 resolution 320x240" || exit 1
+as_user grim -o HEADLESS-1 "$t/out/blank.png"
+as_user timeout 20 mandeldive --lock 2>"$t/err"
+rc=$?
+check "--lock without ext_session_lock_manager_v1: exit code 1 (was $rc)" test "$rc" = 1
+check "--lock without ext_session_lock_manager_v1: one line says so ($(head -c 200 "$t/err"))" \
+  eval '[ "$(wc -l <"$t/err")" = 1 ] && grep -q "^mandeldive: the compositor cannot lock this way" "$t/err"'
+check "--lock without ext_session_lock_manager_v1: nothing was drawn" \
+  output_shows HEADLESS-1 "$t/out/blank.png"
+as_user timeout 20 mandeldive --lock -f 2>"$t/err"
+rc=$?
+check "--lock -f without it: the waiting parent ends with the locker's 1 (was $rc), its line once" \
+  eval '[ "$rc" = 1 ] && [ "$(wc -l <"$t/err")" = 1 ] && grep -q "cannot lock this way" "$t/err"'
+stop_sway
 
 XDG_RUNTIME_DIR=$t/run WAYLAND_DISPLAY=mandeldive-none "$SAVER" --wayland 2>"$t/err"
 rc=$?
