@@ -25,7 +25,11 @@ TEST(StandardStreams, ClosedOnesBecomeDevNull) {
       for (int fd = 0; fd <= 2; ++fd) {
         if (c.closed[fd]) close(fd);
       }
-      int bad = FillStandardStreams() ? 0 : 1;
+      ClosedStreams closed;
+      int bad = OpenClosedStandardStreams(&closed) ? 0 : 1;
+      if (closed.input != c.closed[0] || closed.output != c.closed[1] ||
+          closed.error != c.closed[2])
+        bad |= 16;
       for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) < 0) bad |= 2;
       }
@@ -40,7 +44,7 @@ TEST(StandardStreams, ClosedOnesBecomeDevNull) {
     EXPECT_EQ(WEXITSTATUS(status), 0)
         << "closed " << c.closed[0] << c.closed[1] << c.closed[2]
         << ": 1 failed, 2 a stream still closed, 4 an open one changed, 8 a "
-           "new descriptor at 0-2";
+           "new descriptor at 0-2, 16 the wrong ones said closed";
   }
 }
 

@@ -17,6 +17,7 @@
 #include "engine/calendar_clock.h"
 #include "engine/saver_engine.h"
 #include "engine/tick_timing.h"
+#include "host/posix/standard_streams.h"
 #include "output/interrupt_cleanup.h"
 #include "output/made_files.h"
 #include "output/output_file.h"
@@ -26,7 +27,6 @@
 #include "surface/memory_surface.h"
 #include "tools/frame_directory.h"
 #include "tools/render_progress.h"
-#include "tools/standard_streams.h"
 #include "tools/thread_column_workers.h"
 
 namespace mandeldive {

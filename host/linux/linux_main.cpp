@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   using namespace mandeldive;
   // Before anything is opened: no pipe, socket or display connection of
   // ours may take the number of a closed stdin, stdout or stderr.
-  if (!FillStandardStreams()) return kExitFailed;
+  if (!OpenClosedStandardStreams()) return kExitFailed;
   X11Options options;
   std::string error;
   const bool parsed = ParseX11Args(argc, argv, &options, &error);

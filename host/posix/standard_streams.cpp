@@ -3,19 +3,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace mandeldive {
 
-bool FillStandardStreams() {
-  // open() takes the lowest free number: at most three rounds fill 0-2.
-  for (int round = 0; round < 4; ++round) {
-    const int fd = open("/dev/null", O_RDWR);
-    if (fd < 0) return false;
-    if (fd > 2) {
-      close(fd);
-      return true;
+bool OpenClosedStandardStreams(ClosedStreams* closed) {
+  ClosedStreams found;
+  bool* const wasClosed[] = {&found.input, &found.output, &found.error};
+  for (int fd = 0; fd <= 2; ++fd) {
+    *wasClosed[fd] = fcntl(fd, F_GETFD) < 0 && errno == EBADF;
+    if (!*wasClosed[fd]) continue;
+    // The lowest free number: this one, since those below are open.
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd) {
+      if (opened >= 0) close(opened);
+      return false;
     }
   }
-  return false;
+  if (closed != nullptr) *closed = found;
+  return true;
 }
 
 }  // namespace mandeldive
