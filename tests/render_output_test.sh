@@ -182,6 +182,11 @@ rm -rf "$dir/sig"
 check "-o - with standard output closed: exit 1 (was $?)" test $? -eq 1
 check "-o - with standard output closed: says so" one_line_error "standard output is closed"
 check "-o - with standard output closed: no animation" test ! -e "$dir/closed.webp"
+# And so does a path that leads to it: /dev/stdout is /dev/null only after
+# the renderer put /dev/null in the closed stream's place.
+"$render" --size 8x8 -o /dev/stdout >&- 2>"$dir/err"
+check "-o /dev/stdout with standard output closed: exit 1 (was $?)" test $? -eq 1
+check "-o /dev/stdout with standard output closed: says so" one_line_error "closed standard stream"
 "$render" --size 64x48 --ticks 2 --time 7 -o /dev/stdout 2>"$dir/err" | cat >"$dir/piped.png"
 check "/dev/stdout into a pipe: exit 0 (was ${PIPESTATUS[0]})" test "${PIPESTATUS[0]}" -eq 0
 check "/dev/stdout into a pipe: the picture" cmp -s "$dir/piped.png" "$dir/want.png"

@@ -3,9 +3,11 @@
 // if asked, one animated WebP.
 #include <malloc.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -36,6 +38,13 @@ constexpr std::int32_t kMaxFramesInFlight = 4;
 
 static_assert(kMaxAnimationSide == kMaxWebpSide,
               "the options refuse what the encoder refuses");
+
+// The path names something that cannot be reached (not `-`, not unset).
+bool Dangles(const std::string& path) {
+  struct stat st;
+  return !path.empty() && path != "-" && stat(path.c_str(), &st) != 0 &&
+         errno == ENOENT;
+}
 
 // One line whatever the file names hold.
 int Fail(std::string error) {
@@ -200,12 +209,25 @@ int main(int argc, char** argv) {
   const int answer = AnswerCommandLine("mandeldive-render", "--help", parsed,
                                        error, options, RenderUsage());
   if (answer >= 0) return answer;
+  // A path that leads to a closed stream (/dev/stdout, /dev/fd/2) dangles
+  // until /dev/null takes the stream's number, and would then be written
+  // into /dev/null without a word: such a path fails as `-` does.
+  const bool outputDangled = Dangles(options.output);
+  const bool animationDangled = Dangles(options.animation);
   ClosedStreams closed;
   if (!OpenClosedStandardStreams(&closed)) {
     return Fail("cannot open /dev/null in place of a closed standard stream");
   }
   if (closed.output && options.output == "-") {
     return Fail("cannot write - : standard output is closed");
+  }
+  for (const auto& [path, dangled] :
+       {std::make_pair(&options.output, outputDangled),
+        std::make_pair(&options.animation, animationDangled)}) {
+    if (dangled && !Dangles(*path)) {
+      return Fail("cannot write " + *path +
+                  ": it leads to a closed standard stream");
+    }
   }
   // A reader that goes away is a failed write, reported, not a silent end.
   signal(SIGPIPE, SIG_IGN);
