@@ -32,13 +32,18 @@ const char* NameOf(int signal) {
   return "a signal";
 }
 
-// Ends the process by `signal`, as if nobody had caught it.
-[[noreturn]] void DieOf(int signal) {
+// `signal` taken by `handler` (SIG_DFL, SIG_IGN), nothing masked.
+void Handle(int signal, void (*handler)(int)) {
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
-  action.sa_handler = SIG_DFL;
+  action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   sigaction(signal, &action, nullptr);
+}
+
+// Ends the process by `signal`, as if nobody had caught it.
+[[noreturn]] void DieOf(int signal) {
+  Handle(signal, SIG_DFL);
   sigset_t one;
   sigemptyset(&one);
   sigaddset(&one, signal);
@@ -71,11 +76,7 @@ void Watch(sigset_t signals, std::string program) {
 }  // namespace
 
 bool InstallInterruptCleanup(const char* program, std::string* error) {
-  struct sigaction ignore;
-  std::memset(&ignore, 0, sizeof ignore);
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  sigaction(SIGXFSZ, &ignore, nullptr);
+  Handle(SIGXFSZ, SIG_IGN);
   sigset_t signals;
   sigemptyset(&signals);
   for (const Watched& w : kSignals) {

@@ -11,10 +11,6 @@
 set -u
 MANDELDIVE=$1 RENDER=$2
 here=$(dirname "$0")
-# shellcheck source=tests/check_lib.sh
-. "$here/../check_lib.sh"
-# shellcheck source=tests/wayland/sway_lib.sh
-. "$here/../wayland/sway_lib.sh"
 # shellcheck source=tests/lock/root_lib.sh
 . "$here/root_lib.sh"
 root_enter "$@"

@@ -1,7 +1,7 @@
 # The helpers of the locker's tests: the Debian 13 root (debian13_root.sh)
 # entered in a mount and PID namespace of the test's own, a test user with
 # a known password in it, and sway_lib.sh's headless sway run as that user
-# inside it. Source it after check_lib.sh and sway_lib.sh, and call
+# inside it. Sourcing it sources check_lib.sh and sway_lib.sh too; call
 # root_enter "$@" first.
 #
 # The root's files are the cached root under an overlay whose writes go to
@@ -10,6 +10,10 @@
 # and /dev/shm are fresh tmpfs (without /dev/shm nothing in the root can
 # make a buffer). The namespaces end with the test: every mount is undone
 # and every process of the test is killed, whatever state it ends in.
+# shellcheck source=tests/check_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../check_lib.sh"
+# shellcheck source=tests/wayland/sway_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../wayland/sway_lib.sh"
 ROOT_USER=diver
 ROOT_UID=4242
 ROOT_PASSWORD='Dive deep-42!'
